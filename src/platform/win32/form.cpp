@@ -1,0 +1,78 @@
+#include "platform/win32/form.h"
+
+#include "platform/win32/app.h"
+
+namespace glimra::win32 {
+
+namespace {
+
+// At most one form is loaded at a time; the loop and the key filter need to find it.
+Form* loaded_form = nullptr;
+
+}  // namespace
+
+HWND Form::hWnd() {
+    if (!window_) Load();
+    return window_;
+}
+
+void Form::Show() { ShowWindow(hWnd(), SW_SHOWNORMAL); }
+
+void Form::Unload() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool Form::AnyLoaded() { return loaded_form != nullptr; }
+
+bool Form::PreTranslate(MSG& message) {
+    return loaded_form != nullptr && loaded_form->TranslateKeys(message);
+}
+
+void Form::Load() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW window_class{};
+    if (!GetClassInfoExW(instance, class_.name, &window_class)) {
+        window_class.cbSize = sizeof window_class;
+        window_class.lpfnWndProc = &Form::WindowProc;
+        window_class.hInstance = instance;
+        window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        window_class.hbrBackground = class_.background;
+        window_class.lpszClassName = class_.name;
+        if (!RegisterClassExW(&window_class)) throw RuntimeError{kErrInvalidCall, L"无法创建窗体"};
+    }
+    window_ = CreateWindowExW(class_.ex_style, class_.name, class_.caption, class_.style, 0, 0, 0,
+                              0, nullptr, nullptr, instance, this);
+    if (!window_) throw RuntimeError{kErrInvalidCall, L"无法创建窗体"};
+    loaded_form = this;
+    Form_Load();
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(window, message, wparam, lparam);
+    if (!form->window_) form->window_ = window;  // messages sent during CreateWindowEx
+    return Guarded([&] { return form->Dispatch(message, wparam, lparam); });
+}
+
+LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) {
+        Form_Unload();
+    }
+    LRESULT result = 0;
+    if (OnMessage(message, wparam, lparam, result)) return result;
+    result = DefWindowProcW(window_, message, wparam, lparam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        window_ = nullptr;
+        if (loaded_form == this) loaded_form = nullptr;
+        PostQuitMessage(0);
+    }
+    return result;
+}
+
+}  // namespace glimra::win32

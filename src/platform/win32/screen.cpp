@@ -1,0 +1,19 @@
+#include "platform/win32/screen.h"
+
+namespace glimra::win32 {
+
+int ScreenDpi() {
+    static const int dpi = [] {
+        const HDC screen = GetDC(nullptr);
+        const int value = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
+float TwipsPerPixel() { return 1440.0f / static_cast<float>(ScreenDpi()); }
+
+int TwipsToPixels(int twips) { return MulDiv(twips, ScreenDpi(), 1440); }
+
+}  // namespace glimra::win32

@@ -1,0 +1,67 @@
+#include "platform/win32/settings_store.h"
+
+#include <windows.h>
+
+#include "platform/runtime/runtime_error.h"
+#include "platform/win32/handles.h"
+
+namespace glimra::win32 {
+
+namespace {
+
+std::wstring KeyPath(std::wstring_view app, std::wstring_view section) {
+    std::wstring path = L"Software\\VB and VBA Program Settings\\";
+    path.append(app).append(L"\\").append(section);
+    return path;
+}
+
+[[noreturn]] void RaiseStoreError(LSTATUS status) {
+    if (status == ERROR_ACCESS_DENIED) throw RuntimeError{kErrPermissionDenied, L"拒绝的权限"};
+    throw RuntimeError{kErrInvalidCall, L"无效的过程调用或参数"};
+}
+
+}  // namespace
+
+std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view default_text) {
+    RegKey config;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
+                      &opened) != ERROR_SUCCESS) {
+        return std::wstring(default_text);
+    }
+    config.Reset(opened);
+    const std::wstring name(key);
+    // The value may grow between the two calls; ask again until the buffer holds it.
+    for (;;) {
+        DWORD bytes = 0;
+        LSTATUS status = RegGetValueW(config.get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr,
+                                      nullptr, &bytes);
+        if (status != ERROR_SUCCESS) return std::wstring(default_text);
+        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+        status = RegGetValueW(config.get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr,
+                              text.data(), &bytes);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) return std::wstring(default_text);
+        text.resize(wcsnlen(text.c_str(), text.size()));
+        return text;
+    }
+}
+
+void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                 std::wstring_view text) {
+    HKEY created = nullptr;
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr,
+                                     0, KEY_SET_VALUE, nullptr, &created, nullptr);
+    if (status != ERROR_SUCCESS) RaiseStoreError(status);
+    RegKey config(created);
+    const std::wstring name(key);
+    const std::wstring value(text);
+    const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    status = RegSetValueExW(config.get(), name.c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    if (status != ERROR_SUCCESS) RaiseStoreError(status);
+}
+
+}  // namespace glimra::win32

@@ -1,0 +1,94 @@
+// Messages to the windows of the program under test, as the user's actions would send them.
+#include "commands.h"
+
+namespace e2e {
+namespace {
+
+HWND ExistingWindow(const std::wstring& text) {
+    const HWND window = ParseWindow(text);
+    if (!IsWindow(window)) throw Failure("no such window: " + Utf8(text));
+    return window;
+}
+
+void Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!PostMessageW(window, message, wparam, lparam)) FailWin32("PostMessageW");
+}
+
+// Posts one message, waiting while the target's queue is full.
+bool PostPatiently(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (PostMessageW(window, message, wparam, lparam)) return true;
+        if (GetLastError() != ERROR_NOT_ENOUGH_QUOTA) return false;
+        Sleep(10);
+    }
+    return false;
+}
+
+}  // namespace
+
+int SetText(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    LRESULT result = 0;
+    const bool answered = SendWithTimeout(window, WM_SETTEXT, 0,
+                                          reinterpret_cast<LPARAM>(args[1].c_str()), result);
+    PrintLine(Json().Bool("answered", answered).Number("result", result).str());
+    return answered ? 0 : 1;
+}
+
+int GetText(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    PrintLine(Json().Text("text", WindowText(window)).str());
+    return 0;
+}
+
+// SBM_SETPOS moves the thumb and redraws; it sends no WM_HSCROLL to the owner, just as a
+// program's own assignment to the position would not.
+int SetScroll(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    const auto pos = static_cast<WPARAM>(ParseInt(args[1]));
+    LRESULT previous = 0;
+    if (!SendWithTimeout(window, SBM_SETPOS, pos, TRUE, previous)) FailWin32("SBM_SETPOS");
+    LRESULT now = 0;
+    SendWithTimeout(window, SBM_GETPOS, 0, 0, now);
+    PrintLine(Json().Number("previous", previous).Number("pos", now).str());
+    return 0;
+}
+
+// Posted, not sent: the click may open a modal box, and the driver must not wait for it.
+int Press(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    Post(window, BM_CLICK, 0, 0);
+    PrintLine(Json().Bool("posted", true).str());
+    return 0;
+}
+
+// WM_CLOSE as DefWindowProc's close box sends it, or WM_SYSCOMMAND SC_CLOSE as the system menu.
+int Close(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    if (args.size() > 1 && args[1] == L"syscommand")
+        Post(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else
+        Post(window, WM_CLOSE, 0, 0);
+    PrintLine(Json().Bool("posted", true).str());
+    return 0;
+}
+
+// Posts WM_TIMER in batches; between batches a sent WM_NULL waits until the target's thread
+// is back in its message loop, so that a slow target is not buried under the whole count.
+int PostTimer(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    const std::int64_t count = ParseInt(args[1]);
+    const auto id = static_cast<WPARAM>(args.size() > 2 ? ParseInt(args[2]) : 1);
+    constexpr std::int64_t kBatch = 200;
+    std::int64_t posted = 0;
+    while (posted < count) {
+        for (std::int64_t i = 0; i < kBatch && posted < count; ++i, ++posted)
+            if (!PostPatiently(window, WM_TIMER, id, 0)) FailWin32("PostMessageW WM_TIMER");
+        LRESULT ignored = 0;
+        if (!SendWithTimeout(window, WM_NULL, 0, 0, ignored)) break;
+    }
+    PrintLine(Json().Number("posted", posted).Bool("alive", IsWindow(window) != 0).str());
+    return posted == count ? 0 : 1;
+}
+
+}  // namespace e2e

@@ -1,0 +1,154 @@
+// Starting, watching and ending the program under test.
+#include "commands.h"
+
+#include <tlhelp32.h>
+
+namespace e2e {
+
+// The command line that a screen-saver host builds: the quoted path, then, if there is one,
+// one blank and the argument text exactly as given (trailing blanks kept).
+static std::wstring CommandLine(const std::wstring& exe, const std::wstring& argtext) {
+    std::wstring line = L"\"" + exe + L"\"";
+    if (!argtext.empty()) line += L" " + argtext;
+    return line;
+}
+
+// Starts the program with no standard handles, so that it holds none of the caller's pipes.
+PROCESS_INFORMATION LaunchProgram(const std::wstring& exe, const std::wstring& argtext, DWORD flags) {
+    std::wstring line = CommandLine(exe, argtext);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        nullptr, &startup, &process))
+        FailWin32("CreateProcessW " + Utf8(line));
+    return process;
+}
+
+// Waits for the process; adds "exited" and, once it has, "code".
+void AddExit(Json& json, HANDLE process, DWORD timeout_ms) {
+    if (WaitForSingleObject(process, timeout_ms) != WAIT_OBJECT_0) {
+        json.Bool("exited", false);
+        return;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    json.Bool("exited", true).Number("code", code);
+}
+
+namespace {
+
+
+DWORD ParseTimeout(const std::wstring& text) {
+    const std::int64_t value = ParseInt(text);
+    if (value < 0 || value > 0x7FFFFFFF) throw Failure("not a timeout: " + Utf8(text));
+    return static_cast<DWORD>(value);
+}
+
+}  // namespace
+
+int Start(const Args& args) {
+    const PROCESS_INFORMATION process = LaunchProgram(args[0], args[1], 0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    PrintLine(Json().Number("pid", process.dwProcessId).str());
+    return 0;
+}
+
+// Starts and waits: the exit code of a process that ends at once is lost once the last
+// handle to it is closed, so the start and the wait share one handle here.
+int Run(const Args& args) {
+    const DWORD timeout = ParseTimeout(args[2]);
+    const PROCESS_INFORMATION process = LaunchProgram(args[0], args[1], 0);
+    Handle thread(process.hThread);
+    Handle handle(process.hProcess);
+    Json json;
+    json.Number("pid", process.dwProcessId);
+    AddExit(json, handle.get(), timeout);
+    PrintLine(json.str());
+    return 0;
+}
+
+// Creates all processes suspended and then resumes them back to back, so that their start-up
+// code runs as nearly at the same moment as the machine allows.
+int StartMany(const Args& args) {
+    const std::int64_t count = ParseInt(args[0]);
+    if (count < 1 || count > 64) throw Failure("start-many takes 1 to 64 processes");
+    std::vector<PROCESS_INFORMATION> started;
+    for (std::int64_t i = 0; i < count; ++i)
+        started.push_back(LaunchProgram(args[1], args[2], CREATE_SUSPENDED));
+    std::vector<std::string> pids;
+    for (const PROCESS_INFORMATION& process : started) ResumeThread(process.hThread);
+    for (const PROCESS_INFORMATION& process : started) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        pids.push_back(std::to_string(process.dwProcessId));
+    }
+    PrintLine(Json().Raw("pids", JsonArray(pids)).str());
+    return 0;
+}
+
+int Wait(const Args& args) {
+    const DWORD pid = ParsePid(args[0]);
+    const DWORD timeout = ParseTimeout(args[1]);
+    Handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    Json json;
+    if (!process) {
+        // Gone, and its last handle closed: it has ended, with a code nobody kept.
+        json.Bool("exited", true).Null("code").Bool("gone", true);
+    } else {
+        AddExit(json, process.get(), timeout);
+    }
+    PrintLine(json.str());
+    return 0;
+}
+
+int Kill(const Args& args) {
+    const DWORD pid = ParsePid(args[0]);
+    Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process) {
+        PrintLine(Json().Bool("killed", false).Bool("gone", true).str());
+        return 0;
+    }
+    const bool killed = TerminateProcess(process.get(), 1) != 0;
+    const bool ended = WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+    PrintLine(Json().Bool("killed", killed).Bool("exited", ended).str());
+    return 0;
+}
+
+int Processes(const Args& args) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) FailWin32("CreateToolhelp32Snapshot");
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    std::vector<std::string> pids;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+        if (lstrcmpiW(entry.szExeFile, args[0].c_str()) == 0)
+            pids.push_back(std::to_string(entry.th32ProcessID));
+    }
+    PrintLine(Json().Raw("pids", JsonArray(pids)).str());
+    return 0;
+}
+
+int GuiResources(const Args& args) {
+    const DWORD pid = ParsePid(args[0]);
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+    if (!process) FailWin32("OpenProcess");
+    SetLastError(0);
+    const DWORD gdi = GetGuiResources(process.get(), GR_GDIOBJECTS);
+    const DWORD gdi_error = GetLastError();
+    SetLastError(0);
+    const DWORD user = GetGuiResources(process.get(), GR_USEROBJECTS);
+    const DWORD user_error = GetLastError();
+    PrintLine(Json()
+                  .Number("gdi", gdi)
+                  .Number("user", user)
+                  .Number("gdi_error", gdi_error)
+                  .Number("user_error", user_error)
+                  .str());
+    return 0;
+}
+
+}  // namespace e2e
