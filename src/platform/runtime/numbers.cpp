@@ -1,7 +1,9 @@
 #include "platform/runtime/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 #include <system_error>
@@ -83,14 +85,20 @@ std::int32_t CLng(double value) { return NearestInteger<std::int32_t>(value); }
 
 std::wstring NumberText(double value) {
     if (value == 0.0) return L"0";  // also for -0
+    // printf's %G is the general form with 15 significant digits. Its separator follows
+    // the C locale, and %G groups no digits, so a comma can only be that separator: the
+    // text always gets ".". Exponents lose their leading zeros, so that every C runtime
+    // writes "1E+15".
     std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::general, 15);
-    std::wstring text;
-    for (const char* p = buffer.data(); p != result.ptr; ++p) {
-        text.push_back(*p == 'e' ? L'E' : static_cast<wchar_t>(*p));
+    std::snprintf(buffer.data(), buffer.size(), "%.15G", value);
+    std::string text(buffer.data());
+    std::replace(text.begin(), text.end(), ',', '.');
+    if (const std::size_t e = text.find('E'); e != std::string::npos && e + 2 < text.size()) {
+        const std::size_t digits = e + 2;  // past the exponent's sign
+        const std::size_t first = text.find_first_not_of('0', digits);
+        text.erase(digits, (first == std::string::npos ? text.size() - 1 : first) - digits);
     }
-    return text;
+    return std::wstring(text.begin(), text.end());
 }
 
 }  // namespace glimra

@@ -1,5 +1,6 @@
 #include "platform/win32/app.h"
 
+#include "platform/runtime/numbers.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
 #include "startup/command_line.h"
@@ -26,7 +27,7 @@ int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
 
 void ReportRuntimeError(const RuntimeError& error) {
     const std::wstring text =
-        L"运行时错误 '" + std::to_wstring(error.number) + L"':\n\n" + error.description;
+        L"运行时错误 '" + NumberText(error.number) + L"':\n\n" + error.description;
     MessageBoxW(nullptr, text.c_str(), L"Lumeck", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     ExitProcess(static_cast<UINT>(error.number));
 }

@@ -117,7 +117,7 @@ std::uint32_t Dword(std::span<const unsigned char> bytes, std::size_t at) {
 
 }  // namespace
 
-GdiObject<HBITMAP> DecodePicture(std::span<const unsigned char> file, COLORREF background) {
+GdiObject<HBITMAP> DecodeGif(std::span<const unsigned char> file, COLORREF background) {
     try {
         ComScope com;
         Pixels pixels;

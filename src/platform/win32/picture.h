@@ -9,11 +9,11 @@
 
 namespace glimra::win32 {
 
-// Decodes a picture file (the GIFs of pictures.h) with the Windows Imaging Component and
-// lays it over `background`, so that its transparent pixels show that colour. The result
+// Decodes a GIF file (those of pictures.h) with the Windows Imaging Component and lays
+// it over `background`, so that its transparent pixels show that colour. The result
 // is a 32-bit DIB section of the picture's own size, or empty if the bytes do not decode.
 // Initialises COM on the calling thread for the call if it is not yet.
-GdiObject<HBITMAP> DecodePicture(std::span<const unsigned char> file, COLORREF background);
+GdiObject<HBITMAP> DecodeGif(std::span<const unsigned char> file, COLORREF background);
 
 // The hand pointer of pictures::HandCursor(), 32 x 32, hot spot at the fingertip (6, 0);
 // empty if it cannot be made.
