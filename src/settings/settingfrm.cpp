@@ -1,5 +1,8 @@
 #include "settings/settingfrm.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
@@ -52,6 +55,16 @@ win32::GdiObject<HFONT> SongFont(int tenths_of_points) {
                                                DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
 }
 
+// A label is as wide as its caption on one line, and never narrower than laid out: the
+// count's caption, with the product's name in it, needs a few pixels more than its place.
+int LabelWidth(const std::wstring_view caption, HFONT font, int laid_out) {
+    win32::WindowDC screen(nullptr);
+    win32::Selection selected(screen.get(), font);
+    SIZE extent{};
+    GetTextExtentPoint32W(screen.get(), caption.data(), static_cast<int>(caption.size()), &extent);
+    return std::max(laid_out, static_cast<int>(extent.cx));
+}
+
 RECT PixelRect(const layout::Rect& twips) {
     return {win32::TwipsToPixels(twips.left), win32::TwipsToPixels(twips.top),
             win32::TwipsToPixels(twips.right), win32::TwipsToPixels(twips.bottom)};
@@ -91,15 +104,18 @@ void Settingfrm::CreateControls() {
 
     for (const layout::Control& control : layout::kControls) {
         const WindowKind kind = KindOf(control.kind);
-        const RECT place = PixelRect(layout::ClientRect(control));
+        const HFONT font = control.font == layout::Font::kSong105 ? song_font_.get()
+                                                                  : default_font_.get();
+        RECT place = PixelRect(layout::ClientRect(control));
+        if (control.kind == layout::Kind::kLabel) {
+            place.right = place.left + LabelWidth(control.caption, font, place.right - place.left);
+        }
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style |
                             (control.tab_stop ? WS_TABSTOP : 0);
         const HWND child = CreateWindowExW(
             kind.ex_style, kind.window_class, std::wstring(control.caption).c_str(), style,
             place.left, place.top, place.right - place.left, place.bottom - place.top, dialog,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        const HFONT font = control.font == layout::Font::kSong105 ? song_font_.get()
-                                                                  : default_font_.get();
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
 
