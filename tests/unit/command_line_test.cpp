@@ -15,10 +15,18 @@ namespace glimra {
 // Found by argument-dependent lookup, so that failures name the mode.
 [[maybe_unused]] static void PrintTo(Mode mode, std::ostream* out) {
     switch (mode) {
-        case Mode::kPreview: *out << "preview"; return;
-        case Mode::kFullScreen: *out << "full screen"; return;
-        case Mode::kStatement: *out << "statement"; return;
-        case Mode::kSettings: *out << "settings"; return;
+        case Mode::kPreview:
+            *out << "preview";
+            return;
+        case Mode::kFullScreen:
+            *out << "full screen";
+            return;
+        case Mode::kStatement:
+            *out << "statement";
+            return;
+        case Mode::kSettings:
+            *out << "settings";
+            return;
     }
     *out << "mode " << static_cast<int>(mode);
 }
@@ -64,17 +72,14 @@ struct ModeCase {
 
 TEST(SelectMode, FollowsTheGrammar) {
     const ModeCase rows[] = {
-        {L"/s", Mode::kFullScreen},  {L"/S", Mode::kFullScreen},
-        {L"/s ", Mode::kSettings},   {L" /s", Mode::kSettings},
-        {L"/s /x", Mode::kSettings}, {L"/sv", Mode::kSettings},
-        {L"s", Mode::kSettings},     {L"\\s", Mode::kSettings},
-        {L"/p 1234", Mode::kPreview}, {L"/p", Mode::kPreview},
-        {L"/P 1234", Mode::kSettings}, {L"/s/p", Mode::kPreview},
-        {L"x/p", Mode::kPreview},    {L"/c /p 5", Mode::kPreview},
-        {L"/v", Mode::kStatement},   {L"/V", Mode::kStatement},
-        {L"/v ", Mode::kSettings},   {L"", Mode::kSettings},
-        {L"/c", Mode::kSettings},    {L"/c:1234", Mode::kSettings},
-        {L"/a", Mode::kSettings},    {L"/\uff53", Mode::kSettings},  // full-width s
+        {L"/s", Mode::kFullScreen},    {L"/S", Mode::kFullScreen},    {L"/s ", Mode::kSettings},
+        {L" /s", Mode::kSettings},     {L"/s /x", Mode::kSettings},   {L"/sv", Mode::kSettings},
+        {L"s", Mode::kSettings},       {L"\\s", Mode::kSettings},     {L"/p 1234", Mode::kPreview},
+        {L"/p", Mode::kPreview},       {L"/P 1234", Mode::kSettings}, {L"/s/p", Mode::kPreview},
+        {L"x/p", Mode::kPreview},      {L"/c /p 5", Mode::kPreview},  {L"/v", Mode::kStatement},
+        {L"/V", Mode::kStatement},     {L"/v ", Mode::kSettings},     {L"", Mode::kSettings},
+        {L"/c", Mode::kSettings},      {L"/c:1234", Mode::kSettings}, {L"/a", Mode::kSettings},
+        {L"/\uff53", Mode::kSettings},  // full-width s
     };
     for (const auto& row : rows) {
         EXPECT_EQ(SelectMode(row.argument), row.mode)
@@ -108,9 +113,15 @@ TEST(PreviewHandleText, DropsTheFirstTwoCharacters) {
 
 TEST(PreviewHandle, ReadsTheNumberAfterTheFirstTwoCharacters) {
     const HandleCase rows[] = {
-        {L"/p 1234", 1234},        {L"/p:1234", 0},         {L"/p", 0},
-        {L"x/p 1234", 0},          {L"/p 1234.5", 1234},    {L"/p 1235.5", 1236},
-        {L"/p\t 66 /x", 66},       {L"/p -66", -66},        {L"/p 2147483647", 2147483647},
+        {L"/p 1234", 1234},
+        {L"/p:1234", 0},
+        {L"/p", 0},
+        {L"x/p 1234", 0},
+        {L"/p 1234.5", 1234},
+        {L"/p 1235.5", 1236},
+        {L"/p\t 66 /x", 66},
+        {L"/p -66", -66},
+        {L"/p 2147483647", 2147483647},
         {L"/p -2147483648", -2147483647 - 1},
     };
     for (const auto& row : rows) {

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 #include <locale>
 #include <stdexcept>
@@ -12,6 +13,10 @@
 
 #include "platform/runtime/runtime_error.h"
 #include "test_support.h"
+
+// glibc's newlocale does not free the search path it builds from LOCPATH; the leak is the
+// C library's, and only the locale tests provoke it.
+extern "C" const char* __lsan_default_suppressions() { return "leak:argz_add_sep\n"; }
 
 namespace glimra {
 namespace {
@@ -32,21 +37,20 @@ void ExpectVal(const ValCase& row) {
 
 TEST(Val, ReadsBlanksSignDigitsAndOnePeriod) {
     const ValCase rows[] = {
-        {L"30", 30},       {L"  25 ", 25},      {L"\t\r\n 7", 7},    {L"+5", 5},
-        {L"-4", -4},       {L"-4.25", -4.25},   {L"200.5", 200.5},   {L"0.1", 0.1},
-        {L".5", 0.5},      {L"5.", 5},          {L"-.5", -0.5},      {L"0012", 12},
-        {L"-007.50", -7.5}, {L"000.25", 0.25},  {L"1.5.3", 1.5},     {L"50abc", 50},
-        {L"12abc", 12},    {L"9.5x", 9.5},      {L"3-4", 3},         {L"7+", 7},
+        {L"30", 30},        {L"  25 ", 25},    {L"\t\r\n 7", 7},  {L"+5", 5},
+        {L"-4", -4},        {L"-4.25", -4.25}, {L"200.5", 200.5}, {L"0.1", 0.1},
+        {L".5", 0.5},       {L"5.", 5},        {L"-.5", -0.5},    {L"0012", 12},
+        {L"-007.50", -7.5}, {L"000.25", 0.25}, {L"1.5.3", 1.5},   {L"50abc", 50},
+        {L"12abc", 12},     {L"9.5x", 9.5},    {L"3-4", 3},       {L"7+", 7},
     };
     for (const auto& row : rows) ExpectVal(row);
 }
 
+// A no-break space is no blank, and a full-width digit no digit.
 TEST(Val, TextWithoutANumberReadsZero) {
     const ValCase rows[] = {
-        {L"", 0},   {L"   ", 0}, {L"abc", 0}, {L"-", 0},   {L"+", 0},
-        {L".", 0},  {L"-.", 0},  {L"+-5", 0}, {L"--5", 0}, {L"x5", 0},
-        {L"\u00a05", 0},  // a no-break space is no blank
-        {L"\uff15", 0},   // nor is a full-width digit a digit
+        {L"", 0},   {L"   ", 0}, {L"abc", 0}, {L"-", 0},  {L"+", 0},       {L".", 0},
+        {L"-.", 0}, {L"+-5", 0}, {L"--5", 0}, {L"x5", 0}, {L"\u00a05", 0}, {L"\uff15", 0},
     };
     for (const auto& row : rows) ExpectVal(row);
 }
@@ -54,8 +58,8 @@ TEST(Val, TextWithoutANumberReadsZero) {
 // The notations the reader does not take: each stops the reading where it starts.
 TEST(Val, ExponentsRadixPrefixesAndInnerBlanksStopTheReading) {
     const ValCase rows[] = {
-        {L"1e3", 1},  {L"1E3", 1},   {L"2.5e-1", 2.5}, {L"1d2", 1}, {L"&H10", 0},
-        {L"&O17", 0}, {L"0x1A", 0},  {L"1 2", 1},      {L"- 5", 0}, {L"12,5", 12},
+        {L"1e3", 1},   {L"1E3", 1},  {L"2.5e-1", 2.5}, {L"1d2", 1}, {L"&H10", 0},
+        {L"&O17", 0},  {L"0x1A", 0}, {L"1 2", 1},      {L"- 5", 0}, {L"12,5", 12},
         {L"1_000", 1}, {L"inf", 0},  {L"nan", 0},
     };
     for (const auto& row : rows) ExpectVal(row);
@@ -75,7 +79,7 @@ TEST(Val, LongDigitRunsNeitherCrashNorLoseTheValue) {
 
 // Sets the process's C and C++ locales for one scope.
 class ScopedLocale {
-public:
+  public:
     explicit ScopedLocale(const char* name) {
         try {
             previous_ = std::locale::global(std::locale(name));
@@ -91,7 +95,7 @@ public:
     }
     bool active() const { return active_; }
 
-private:
+  private:
     std::locale previous_;
     bool active_ = false;
 };
@@ -105,15 +109,25 @@ void ExpectLocaleIndependent() {
     EXPECT_EQ(NumberText(1234567), L"1234567");  // no thousands separator
 }
 
-TEST(NumbersInALocale, ACommaDecimalSeparatorChangesNothing) {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
+// Runs the checks in the first of the named locales that the machine has, after making
+// sure that it really uses the given decimal separator.
+void ExpectIndependentOf(std::initializer_list<const char*> names, const char* separator) {
+    for (const char* name : names) {
         ScopedLocale locale(name);
         if (!locale.active()) continue;
-        ASSERT_STREQ(std::localeconv()->decimal_point, ",") << name;
+        ASSERT_STREQ(std::localeconv()->decimal_point, separator) << name;
         ExpectLocaleIndependent();
         return;
     }
-    GTEST_SKIP() << "no locale with a comma decimal separator is available";
+    GTEST_SKIP() << "none of the locales is available";
+}
+
+TEST(NumbersInALocale, ACommaDecimalSeparatorChangesNothing) {
+    ExpectIndependentOf({"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}, ",");
+}
+
+TEST(NumbersInALocale, AnArabicDecimalSeparatorChangesNothing) {
+    ExpectIndependentOf({"ps_AF.UTF-8", "ps_AF.utf8"}, "\u066b");
 }
 
 TEST(NumbersInALocale, CUtf8ChangesNothing) {
@@ -129,10 +143,21 @@ struct RoundCase {
 
 TEST(CInt, RoundsToTheNearestIntegerWithTiesToEven) {
     const RoundCase rows[] = {
-        {12.5, 12},     {13.5, 14},      {-2.5, -2},       {-3.5, -4},      {0.5, 0},
-        {1.5, 2},       {-0.5, 0},       {-0.6, -1},       {2.4999, 2},     {2.5000001, 3},
+        {12.5, 12},
+        {13.5, 14},
+        {-2.5, -2},
+        {-3.5, -4},
+        {0.5, 0},
+        {1.5, 2},
+        {-0.5, 0},
+        {-0.6, -1},
+        {2.4999, 2},
+        {2.5000001, 3},
         {0.49999999999999994, 0},  // floor(x + 0.5) would give 1
-        {32767.4, 32767}, {32766.5, 32766}, {-32768.5, -32768}, {-32768.4, -32768},
+        {32767.4, 32767},
+        {32766.5, 32766},
+        {-32768.5, -32768},
+        {-32768.4, -32768},
         {-32767.5, -32768},
     };
     for (const auto& row : rows) {
@@ -141,8 +166,8 @@ TEST(CInt, RoundsToTheNearestIntegerWithTiesToEven) {
 }
 
 TEST(CInt, RaisesOverflowBeyondSixteenBitsAndForNaN) {
-    for (const double value : {32767.5, 32768.0, -32768.6, -32769.0, 1e10, -1e300, kInfinity,
-                               -kInfinity, kNaN}) {
+    for (const double value :
+         {32767.5, 32768.0, -32768.6, -32769.0, 1e10, -1e300, kInfinity, -kInfinity, kNaN}) {
         EXPECT_EQ(RaisedError([&] { (void)CInt(value); }), kErrOverflow) << value;
     }
 }
@@ -186,9 +211,9 @@ TEST(NumberText, WritesTheGeneralDecimalForm) {
         {0, L"0"},
         {-0.0, L"0"},
         {-0.5, L"-0.5"},
-        {0.1 + 0.2, L"0.3"},   // 0.30000000000000004 at 15 significant digits
-        {0.1 + 1, L"1.1"},     // 1.1000000000000001
-        {0.3 - 1, L"-0.7"},    // -0.69999999999999996
+        {0.1 + 0.2, L"0.3"},  // 0.30000000000000004 at 15 significant digits
+        {0.1 + 1, L"1.1"},    // 1.1000000000000001
+        {0.3 - 1, L"-0.7"},   // -0.69999999999999996
         {2.0 / 3, L"0.666666666666667"},
         {123456.789, L"123456.789"},
         {1e14, L"100000000000000"},

@@ -77,8 +77,13 @@ struct SurfaceSize {
 // Sizes in twips from a one-pixel window to the largest whole number a float holds
 // exactly, with a fractional size as 7.5 twips a pixel gives.
 const SurfaceSize kSizes[] = {
-    {1, 1},           {15, 15},          {2280, 1680},      {kScreenWidth, kScreenHeight},
-    {57600, 32400},   {14407.5f, 8107.5f}, {16777215, 16777215},
+    {1, 1},
+    {15, 15},
+    {2280, 1680},
+    {kScreenWidth, kScreenHeight},
+    {57600, 32400},
+    {14407.5f, 8107.5f},
+    {16777215, 16777215},
 };
 
 void ExpectInside(const SurfaceSize& size, float draw) {
@@ -89,9 +94,8 @@ void ExpectInside(const SurfaceSize& size, float draw) {
     painter.createpoint(30, surface, random);
     ASSERT_EQ(surface.on_screen.size(), 1u);
     const auto& dot = surface.on_screen[0];
-    const testing::Message where = testing::Message()
-                                   << "size " << size.width << " x " << size.height
-                                   << ", draw " << draw;
+    const testing::Message where = testing::Message() << "size " << size.width << " x "
+                                                      << size.height << ", draw " << draw;
     EXPECT_GE(dot.x, 0) << where;
     EXPECT_LT(dot.x, size.width) << where;
     EXPECT_GE(dot.y, 0) << where;
@@ -103,8 +107,8 @@ void ExpectInside(const SurfaceSize& size, float draw) {
 TEST(Createpoint, EveryPointLiesInsideTheSurface) {
     ClockRandom clock;
     clock.Randomize();
-    std::vector<float> draws = {0.0f, std::numeric_limits<float>::denorm_min(), 1e-7f, 0.5f,
-                                0.9999f, kLargestDraw};
+    std::vector<float> draws = {
+        0.0f, std::numeric_limits<float>::denorm_min(), 1e-7f, 0.5f, 0.9999f, kLargestDraw};
     for (int i = 0; i < 500; ++i) draws.push_back(clock.Next());
     for (const auto& size : kSizes) {
         for (const float draw : draws) ExpectInside(size, draw);
@@ -126,6 +130,36 @@ TEST(Createpoint, TheExtremeDrawsReachTheEdges) {
         // The last whole twip before the edge.
         EXPECT_EQ(surface.on_screen[1].x, std::ceil(size.width) - 1) << size.width;
         EXPECT_EQ(surface.on_screen[1].y, std::ceil(size.height) - 1) << size.height;
+    }
+}
+
+// x and y are the floors of the exact products: the float just below k / W lands on k - 1
+// and the one from k / W on lands on k. A product rounded to float on the way would round
+// some of the first up onto k.
+TEST(Createpoint, TakesTheFloorOfTheExactProduct) {
+    for (const float size : {kScreenWidth, kScreenHeight, 57600.0f, 14407.5f}) {
+        std::string journal;
+        RecordingSurface surface(journal, size, size);
+        ScriptedRandom random(journal, {0.0f});
+        PointPainter painter;
+        for (int k = 1; k < size; k += 7) {
+            float at = static_cast<float>(k / static_cast<double>(size));
+            while (static_cast<double>(at) * size < k) at = std::nextafter(at, 1.0f);
+            while (static_cast<double>(std::nextafter(at, 0.0f)) * size >= k) {
+                at = std::nextafter(at, 0.0f);
+            }
+            const float below = std::nextafter(at, 0.0f);
+            random.Script({below, below, 0.0f, 0.0f, 0.0f, at, at, 0.0f, 0.0f, 0.0f});
+            painter.createpoint(30, surface, random);
+            painter.createpoint(30, surface, random);
+            const auto& low = surface.on_screen[surface.on_screen.size() - 2];
+            const auto& high = surface.on_screen.back();
+            const testing::Message where = testing::Message() << "size " << size << ", k " << k;
+            ASSERT_EQ(low.x, k - 1) << where;
+            ASSERT_EQ(low.y, k - 1) << where;
+            ASSERT_EQ(high.x, k) << where;
+            ASSERT_EQ(high.y, k) << where;
+        }
     }
 }
 
@@ -152,9 +186,9 @@ struct ComponentCase {
 
 TEST(ColourComponent, RoundsTheDrawTimes255TiesToEven) {
     const ComponentCase rows[] = {
-        {0.0f, 0},        {0.5f, 128},  // 127.5 goes to the even 128
+        {0.0f, 0},           {0.5f, 128},  // 127.5 goes to the even 128
         {kLargestDraw, 255}, {1.0f / 255, 1}, {254.0f / 255, 254}, {0.25f, 64},  // 63.75
-        {0.75f, 191},                                                               // 191.25
+        {0.75f, 191},                                                            // 191.25
     };
     for (const auto& row : rows) {
         EXPECT_EQ(ColourComponent(row.draw), row.component) << row.draw;
@@ -187,8 +221,8 @@ struct DotCase {
 TEST(DotBox, CoversWidthPixelsCentredOnThePoint) {
     const DotCase rows[] = {
         {1, {100, 50, 101, 51}},  // one pixel
-        {2, {99, 49, 101, 51}},   {3, {99, 49, 102, 52}},  {4, {98, 48, 102, 52}},
-        {5, {98, 48, 103, 53}},   {11, {95, 45, 106, 56}}, {12, {94, 44, 106, 56}},
+        {2, {99, 49, 101, 51}},  {3, {99, 49, 102, 52}},  {4, {98, 48, 102, 52}},
+        {5, {98, 48, 103, 53}},  {11, {95, 45, 106, 56}}, {12, {94, 44, 106, 56}},
         {13, {94, 44, 107, 57}},
     };
     for (const auto& row : rows) {

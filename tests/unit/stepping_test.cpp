@@ -10,7 +10,7 @@ namespace {
 
 struct StepCase {
     std::wstring text;
-    std::optional<std::wstring> up;    // nothing: the text stays as it is
+    std::optional<std::wstring> up;  // nothing: the text stays as it is
     std::optional<std::wstring> down;
 };
 
@@ -44,12 +44,6 @@ TEST(StepCount, StepsTheLeadingNumberBetweenTheStops) {
         EXPECT_EQ(StepCount(row.text, Arrow::kDown), row.down)
             << "down from \"" << row.text << "\"";
     }
-}
-
-TEST(StepCount, TheArrowsAreIndexedZeroUpOneDown) {
-    EXPECT_EQ(static_cast<int>(Arrow::kUp), 0);
-    EXPECT_EQ(static_cast<int>(Arrow::kDown), 1);
-    EXPECT_EQ(kStepSelectionLength, 255);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ struct Dot {
 
 // Journal letters: C = Cls, P = PSet.
 class RecordingSurface final : public Surface {
-public:
+  public:
     RecordingSurface(std::string& journal, float w, float h)
         : width(w), height(h), journal_(journal) {}
     float Width() const override { return width; }
@@ -53,13 +53,13 @@ public:
     std::vector<Dot> on_screen;  // the points painted since the last clear
     int clears = 0;
 
-private:
+  private:
     std::string& journal_;
 };
 
 // Journal letters: R = Randomize, N = Next. The draws repeat when the script runs out.
 class ScriptedRandom final : public RandomSource {
-public:
+  public:
     ScriptedRandom(std::string& journal, std::vector<float> draws)
         : draws_(std::move(draws)), journal_(journal) {}
     void Randomize() override { journal_ += 'R'; }
@@ -72,7 +72,7 @@ public:
         next_ = 0;
     }
 
-private:
+  private:
     std::vector<float> draws_;
     std::size_t next_ = 0;
     std::string& journal_;

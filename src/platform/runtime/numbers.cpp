@@ -1,8 +1,8 @@
 #include "platform/runtime/numbers.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
+#include <clocale>
 #include <cstdio>
 #include <cmath>
 #include <limits>
@@ -85,20 +85,26 @@ std::int32_t CLng(double value) { return NearestInteger<std::int32_t>(value); }
 
 std::wstring NumberText(double value) {
     if (value == 0.0) return L"0";  // also for -0
-    // printf's %G is the general form with 15 significant digits. Its separator follows
-    // the C locale, and %G groups no digits, so a comma can only be that separator: the
-    // text always gets ".". Exponents lose their leading zeros, so that every C runtime
-    // writes "1E+15".
+    // Written the same by every C runtime, rather than "1.#INF" by some.
+    if (std::isinf(value)) return value > 0 ? L"INF" : L"-INF";
+    if (std::isnan(value)) return L"NAN";
+    // printf's %G is the general form with 15 significant digits. Its decimal separator
+    // follows the C locale, so it is put back to "."; %G groups no digits. Exponents lose
+    // their leading zeros, so that every C runtime writes "1E+15".
     std::array<char, 64> buffer{};
     std::snprintf(buffer.data(), buffer.size(), "%.15G", value);
     std::string text(buffer.data());
-    std::replace(text.begin(), text.end(), ',', '.');
+    const std::string_view separator = std::localeconv()->decimal_point;
+    if (const std::size_t at = text.find(separator);
+        !separator.empty() && at != std::string::npos) {
+        text.replace(at, separator.size(), ".");
+    }
     if (const std::size_t e = text.find('E'); e != std::string::npos && e + 2 < text.size()) {
         const std::size_t digits = e + 2;  // past the exponent's sign
         const std::size_t first = text.find_first_not_of('0', digits);
         text.erase(digits, (first == std::string::npos ? text.size() - 1 : first) - digits);
     }
-    return std::wstring(text.begin(), text.end());
+    return std::wstring(text.begin(), text.end());  // ASCII only by now
 }
 
 }  // namespace glimra
