@@ -14,9 +14,13 @@ constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT_PTR kHostWatch = 2;
 constexpr UINT kHostWatchMs = 250;
 
-const win32::FormClass kForm1Class{
-    L"GlimraForm1", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, L"Form1",
-    static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
+// Its own DC, as the painter draws on every tick outside WM_PAINT.
+const win32::FormClass kForm1Class{L"GlimraForm1",
+                                   CS_OWNDC,
+                                   WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                   0,
+                                   L"Form1",
+                                   static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
 
 bool InPreview() { return Module1::inpreview != 0; }
 

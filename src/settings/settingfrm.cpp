@@ -23,8 +23,8 @@ namespace {
 
 constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-const win32::FormClass kSettingfrmClass{L"GlimraSettingfrm", kDialogStyle, 0, L"配置",
-                                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
+const win32::FormClass kSettingfrmClass{
+    L"GlimraSettingfrm", 0, kDialogStyle, 0, L"配置", reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
 
 struct WindowKind {
     const wchar_t* window_class;
@@ -35,24 +35,29 @@ struct WindowKind {
 // No caption carries an access key: labels are SS_NOPREFIX, and no text holds an "&".
 WindowKind KindOf(layout::Kind kind) {
     switch (kind) {
-        case layout::Kind::kFrame: return {L"BUTTON", BS_GROUPBOX, 0};
-        case layout::Kind::kButton: return {L"BUTTON", BS_PUSHBUTTON, 0};
+        case layout::Kind::kFrame:
+            return {L"BUTTON", BS_GROUPBOX, 0};
+        case layout::Kind::kButton:
+            return {L"BUTTON", BS_PUSHBUTTON, 0};
         case layout::Kind::kArrowButton:
             return {L"BUTTON", BS_PUSHBUTTON | BS_BITMAP | BS_CENTER | BS_VCENTER, 0};
-        case layout::Kind::kTextBox: return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
-        case layout::Kind::kScrollBar: return {L"SCROLLBAR", SBS_HORZ, 0};
-        case layout::Kind::kLabel: return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
-        case layout::Kind::kImage: return {L"STATIC", SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY, 0};
+        case layout::Kind::kTextBox:
+            return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case layout::Kind::kScrollBar:
+            return {L"SCROLLBAR", SBS_HORZ, 0};
+        case layout::Kind::kLabel:
+            return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+        case layout::Kind::kImage:
+            return {L"STATIC", SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY, 0};
     }
     return {L"STATIC", 0, 0};
 }
 
 win32::GdiObject<HFONT> SongFont(int tenths_of_points) {
     const int height = -MulDiv(tenths_of_points, win32::ScreenDpi(), 720);
-    return win32::GdiObject<HFONT>(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                               GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                               DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+    return win32::GdiObject<HFONT>(CreateFontW(
+        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
 }
 
 // A label is as wide as its caption on one line, and never narrower than laid out: the
@@ -104,8 +109,8 @@ void Settingfrm::CreateControls() {
 
     for (const layout::Control& control : layout::kControls) {
         const WindowKind kind = KindOf(control.kind);
-        const HFONT font = control.font == layout::Font::kSong105 ? song_font_.get()
-                                                                  : default_font_.get();
+        const HFONT font =
+            control.font == layout::Font::kSong105 ? song_font_.get() : default_font_.get();
         RECT place = PixelRect(layout::ClientRect(control));
         if (control.kind == layout::Kind::kLabel) {
             place.right = place.left + LabelWidth(control.caption, font, place.right - place.left);
@@ -136,8 +141,8 @@ void Settingfrm::AddLogoTooltip() {
     InitCommonControlsEx(&classes);
     const HWND tooltip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(),
-                        nullptr, GetModuleHandleW(nullptr), nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
     std::wstring name = GLIMRA_MAKER_NAME;
     TOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -180,8 +185,8 @@ void Settingfrm::Image1_Click() {
 std::wstring Settingfrm::TxtNumText() {
     const HWND box = Control(layout::kTxtNum);
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -192,12 +197,23 @@ std::int16_t Settingfrm::HspeedValue() {
 void Settingfrm::OnCommand(int id, int code) {
     if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
     switch (id) {
-        case layout::kCmdChangeUp: CmdChange_Click(0); break;
-        case layout::kCmdChangeDown: CmdChange_Click(1); break;
-        case layout::kCommand3: Command3_Click(); break;
-        case layout::kCommand4: Command4_Click(); break;
-        case layout::kImage1: Image1_Click(); break;
-        default: break;  // IDOK and IDCANCEL from Enter and Esc press nothing
+        case layout::kCmdChangeUp:
+            CmdChange_Click(0);
+            break;
+        case layout::kCmdChangeDown:
+            CmdChange_Click(1);
+            break;
+        case layout::kCommand3:
+            Command3_Click();
+            break;
+        case layout::kCommand4:
+            Command4_Click();
+            break;
+        case layout::kImage1:
+            Image1_Click();
+            break;
+        default:
+            break;  // IDOK and IDCANCEL from Enter and Esc press nothing
     }
 }
 
@@ -207,17 +223,30 @@ void Settingfrm::OnScroll(int code, int thumb) {
     using layout::ScrollAction;
     int next = position;
     switch (code) {
-        case SB_LINELEFT: next = layout::Scrolled(position, ScrollAction::kLineLess); break;
-        case SB_LINERIGHT: next = layout::Scrolled(position, ScrollAction::kLineMore); break;
-        case SB_PAGELEFT: next = layout::Scrolled(position, ScrollAction::kPageLess); break;
-        case SB_PAGERIGHT: next = layout::Scrolled(position, ScrollAction::kPageMore); break;
-        case SB_LEFT: next = layout::Scrolled(position, ScrollAction::kFirst); break;
-        case SB_RIGHT: next = layout::Scrolled(position, ScrollAction::kLast); break;
+        case SB_LINELEFT:
+            next = layout::Scrolled(position, ScrollAction::kLineLess);
+            break;
+        case SB_LINERIGHT:
+            next = layout::Scrolled(position, ScrollAction::kLineMore);
+            break;
+        case SB_PAGELEFT:
+            next = layout::Scrolled(position, ScrollAction::kPageLess);
+            break;
+        case SB_PAGERIGHT:
+            next = layout::Scrolled(position, ScrollAction::kPageMore);
+            break;
+        case SB_LEFT:
+            next = layout::Scrolled(position, ScrollAction::kFirst);
+            break;
+        case SB_RIGHT:
+            next = layout::Scrolled(position, ScrollAction::kLast);
+            break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION:
             next = layout::Scrolled(position, ScrollAction::kTo, thumb);
             break;
-        default: return;
+        default:
+            return;
     }
     if (next != position) SetScrollPos(bar, SB_CTL, next, TRUE);
 }

@@ -33,6 +33,7 @@ void Form::Load() {
     WNDCLASSEXW window_class{};
     if (!GetClassInfoExW(instance, class_.name, &window_class)) {
         window_class.cbSize = sizeof window_class;
+        window_class.style = class_.class_style;
         window_class.lpfnWndProc = &Form::WindowProc;
         window_class.hInstance = instance;
         window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);

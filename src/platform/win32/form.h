@@ -8,6 +8,7 @@ namespace glimra::win32 {
 
 struct FormClass {
     const wchar_t* name;
+    UINT class_style;
     DWORD style;
     DWORD ex_style;
     const wchar_t* caption;
@@ -15,7 +16,7 @@ struct FormClass {
 };
 
 class Form {
-public:
+  public:
     explicit Form(const FormClass& form_class) : class_(form_class) {}
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -30,14 +31,14 @@ public:
     // Lets the loaded form take a message before it is translated (dialog keys).
     static bool PreTranslate(MSG& message);
 
-protected:
+  protected:
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
     virtual bool TranslateKeys(MSG&) { return false; }
     // Handles a message; returns false to leave it to the default procedure.
     virtual bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) = 0;
 
-private:
+  private:
     void Load();
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);

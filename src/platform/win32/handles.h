@@ -9,7 +9,7 @@ namespace glimra::win32 {
 
 template <typename Handle, typename Traits>
 class Owned {
-public:
+  public:
     Owned() = default;
     explicit Owned(Handle handle) : handle_(handle) {}
     Owned(const Owned&) = delete;
@@ -29,7 +29,7 @@ public:
         handle_ = handle;
     }
 
-private:
+  private:
     Handle handle_{};
 };
 
@@ -58,7 +58,7 @@ using Window = Owned<HWND, WindowTraits>;
 
 // A DC from GetDC, released to its window.
 class WindowDC {
-public:
+  public:
     explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
@@ -67,20 +67,20 @@ public:
     }
     HDC get() const { return dc_; }
 
-private:
+  private:
     HWND window_;
     HDC dc_;
 };
 
 // An object selected into a DC for one scope; the previous one goes back at the end.
 class Selection {
-public:
+  public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
     ~Selection() { SelectObject(dc_, previous_); }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ previous_;
 };

@@ -29,11 +29,13 @@ void WindowSurface::Cls() {
     RECT client{};
     GetClientRect(window_, &client);
     WindowDC dc(window_);
-    FillRect(dc.get(), &client, reinterpret_cast<HBRUSH>(GetClassLongPtrW(window_, GCLP_HBRBACKGROUND)));
+    FillRect(dc.get(), &client,
+             reinterpret_cast<HBRUSH>(GetClassLongPtrW(window_, GCLP_HBRBACKGROUND)));
 }
 
 // A solid disc draw_width pixels across, centred on the point; GDI clips it to the
-// window. Ellipse without a pen leaves out the right and bottom edges, hence the +1.
+// window. Ellipse without a pen leaves out the right and bottom edges, hence the +1. The
+// DC's own brush takes the colour, so a tick creates no GDI object at all.
 void WindowSurface::PSet(float x, float y, std::uint32_t colour) {
     const float twips = TwipsPerPixel();
     const int px = static_cast<int>(std::floor(x / twips));
@@ -44,9 +46,9 @@ void WindowSurface::PSet(float x, float y, std::uint32_t colour) {
         return;
     }
     const PixelBox box = DotBox(px, py, draw_width_);
-    GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
     Selection pen(dc.get(), GetStockObject(NULL_PEN));
-    Selection fill(dc.get(), brush.get());
+    Selection fill(dc.get(), GetStockObject(DC_BRUSH));
+    SetDCBrushColor(dc.get(), colour);
     Ellipse(dc.get(), box.left, box.top, box.right + 1, box.bottom + 1);
 }
 

@@ -8,14 +8,14 @@
 namespace glimra::win32 {
 
 class WindowSurface final : public Surface {
-public:
+  public:
     WindowSurface(HWND window, int draw_width) : window_(window), draw_width_(draw_width) {}
     float Width() const override;
     float Height() const override;
     void Cls() override;
     void PSet(float x, float y, std::uint32_t colour) override;
 
-private:
+  private:
     HWND window_;
     int draw_width_;
 };
