@@ -9,7 +9,7 @@ packages=(
   cmake ninja-build git python3 locales clang clang-format libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei
 )
 
 missing=()

@@ -33,6 +33,7 @@ int SetScroll(const Args& args);
 int Press(const Args& args);
 int Close(const Args& args);
 int PostTimer(const Args& args);
+int Detach(const Args& args);
 
 // Pixels and fonts.
 int Capture(const Args& args);
@@ -48,7 +49,8 @@ int RegDeleteKey(const Args& args);
 int RegDenyWrite(const Args& args);
 int RegAllowWrite(const Args& args);
 
-// A preview host window with the saver as its child.
+// A preview host window with the saver as its child; a host window alone.
 int Host(const Args& args);
+int ShowWindowFor(const Args& args);
 
 }  // namespace e2e

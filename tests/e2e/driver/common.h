@@ -15,12 +15,12 @@ using Args = std::vector<std::wstring>;
 
 // A command that cannot do what it was asked; main prints it as {"error":...} and exits 1.
 class Failure : public std::runtime_error {
-public:
+  public:
     Failure(const std::string& what, DWORD win32_error = 0)
         : std::runtime_error(what), win32_error_(win32_error) {}
     DWORD win32_error() const { return win32_error_; }
 
-private:
+  private:
     DWORD win32_error_;
 };
 
@@ -39,7 +39,7 @@ std::string JsonUtf8(std::string_view utf8);
 
 // One JSON object, built key by key in the order given.
 class Json {
-public:
+  public:
     Json& Number(std::string_view key, std::int64_t value);
     Json& Text(std::string_view key, std::wstring_view value);
     Json& Utf8Text(std::string_view key, std::string_view value);
@@ -48,7 +48,7 @@ public:
     Json& Raw(std::string_view key, std::string_view json);
     std::string str() const { return "{" + body_ + "}"; }
 
-private:
+  private:
     void Key(std::string_view key);
     std::string body_;
 };
@@ -61,7 +61,7 @@ void PrintLine(const std::string& line);
 
 // Closes a kernel handle at the end of its scope.
 class Handle {
-public:
+  public:
     explicit Handle(HANDLE handle = nullptr) : handle_(handle) {}
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -72,7 +72,7 @@ public:
     HANDLE get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE handle_;
 };
 

@@ -30,15 +30,39 @@ HWND CreateHost(int width, int height) {
     RECT frame{0, 0, width, height};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     const HWND window = CreateWindowExW(0, kHostClass, L"preview host", kStyle, 40, 40,
-                                        frame.right - frame.left, frame.bottom - frame.top,
-                                        nullptr, nullptr, window_class.hInstance, nullptr);
+                                        frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                        nullptr, window_class.hInstance, nullptr);
     if (window == nullptr) FailWin32("CreateWindowExW");
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     return window;
 }
 
+void PumpFor(DWORD milliseconds) {
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    MSG message{};
+    while (GetTickCount64() < deadline) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 }  // namespace
+
+// Shows a host window for a while and destroys it again. The first window of a fresh prefix
+// starts Wine's desktop process and fills its font cache, which takes seconds; the fixture
+// does it once so that the tests' first start is as quick as the others.
+int ShowWindowFor(const Args& args) {
+    const std::int64_t milliseconds = ParseInt(args[0]);
+    if (milliseconds < 0 || milliseconds > 600000)
+        throw Failure("show-window takes 0 to 600000 ms");
+    const HWND window = CreateHost(152, 112);
+    PumpFor(static_cast<DWORD>(milliseconds));
+    const bool visible = IsWindowVisible(window) != 0;
+    DestroyWindow(window);
+    PrintLine(Json().Number("hwnd", WindowNumber(window)).Bool("visible", visible).str());
+    return visible ? 0 : 1;
+}
 
 int Host(const Args& args) {
     const std::int64_t width = ParseInt(args[0]);
@@ -54,6 +78,7 @@ int Host(const Args& args) {
     PrintLine(Json()
                   .Number("host", WindowNumber(window))
                   .Number("pid", process.dwProcessId)
+                  .Number("host_pid", GetCurrentProcessId())
                   .Text("argtext", argtext)
                   .str());
     MSG message{};

@@ -37,7 +37,8 @@ constexpr Command kCommands[] = {
     {L"press", 1, 1, e2e::Press, "press <hwnd>"},
     {L"close", 1, 2, e2e::Close, "close <hwnd> [syscommand]"},
     {L"post-timer", 2, 3, e2e::PostTimer, "post-timer <hwnd> <count> [id]"},
-    {L"capture", 2, 3, e2e::Capture, "capture <hwnd> <out.ppm> [dc|print|screen]"},
+    {L"detach", 3, 3, e2e::Detach, "detach <hwnd> <x> <y>"},
+    {L"capture", 2, 3, e2e::Capture, "capture <hwnd> <out.ppm> [dc|window|screen|print]"},
     {L"text-ink", 2, 2, e2e::TextInk, "text-ink <face> <text>"},
     {L"reg-get", 1, 1, e2e::RegGet, "reg-get <name>"},
     {L"reg-set", 2, 2, e2e::RegSet, "reg-set <name> <text>"},
@@ -48,11 +49,13 @@ constexpr Command kCommands[] = {
     {L"reg-deny-write", 0, 0, e2e::RegDenyWrite, "reg-deny-write"},
     {L"reg-allow-write", 0, 0, e2e::RegAllowWrite, "reg-allow-write"},
     {L"host", 3, 4, e2e::Host, "host <width> <height> <exe> [argtext-prefix]"},
+    {L"show-window", 1, 1, e2e::ShowWindowFor, "show-window <ms>"},
 };
 
 int Usage() {
     std::string text;
-    for (const Command& command : kCommands) text += "  driver " + std::string(command.usage) + "\n";
+    for (const Command& command : kCommands)
+        text += "  driver " + std::string(command.usage) + "\n";
     e2e::PrintLine(e2e::Json().Text("error", L"usage").Utf8Text("commands", text).str());
     return 2;
 }

@@ -24,13 +24,45 @@ bool PostPatiently(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return false;
 }
 
+// CPU time (kernel + user) of a thread so far, in 100 ns units; -1 when it cannot be read.
+std::int64_t ThreadCpuTime(HANDLE thread) {
+    FILETIME created{};
+    FILETIME ended{};
+    FILETIME kernel{};
+    FILETIME user{};
+    if (!GetThreadTimes(thread, &created, &ended, &kernel, &user)) return -1;
+    const auto total = [](const FILETIME& time) {
+        return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                         time.dwLowDateTime);
+    };
+    return total(kernel) + total(user);
+}
+
+// Waits until the thread has used no CPU for a quarter of a second. Nothing tells from outside
+// when another thread has handled all its posted messages (a sent message is handled before
+// them), so a thread that has gone quiet is taken as done.
+bool WaitUntilQuiet(DWORD thread_id, DWORD timeout_ms) {
+    Handle thread(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread_id));
+    if (!thread) return false;
+    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+    std::int64_t last = ThreadCpuTime(thread.get());
+    while (GetTickCount64() < deadline) {
+        Sleep(250);
+        const std::int64_t now = ThreadCpuTime(thread.get());
+        if (now < 0) return false;
+        if (now == last) return true;
+        last = now;
+    }
+    return false;
+}
+
 }  // namespace
 
 int SetText(const Args& args) {
     const HWND window = ExistingWindow(args[0]);
     LRESULT result = 0;
-    const bool answered = SendWithTimeout(window, WM_SETTEXT, 0,
-                                          reinterpret_cast<LPARAM>(args[1].c_str()), result);
+    const bool answered =
+        SendWithTimeout(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args[1].c_str()), result);
     PrintLine(Json().Bool("answered", answered).Number("result", result).str());
     return answered ? 0 : 1;
 }
@@ -75,6 +107,7 @@ int Close(const Args& args) {
 
 // Posts WM_TIMER in batches; between batches a sent WM_NULL waits until the target's thread
 // is back in its message loop, so that a slow target is not buried under the whole count.
+// At the end it waits for the target's thread to go quiet ("settled").
 int PostTimer(const Args& args) {
     const HWND window = ExistingWindow(args[0]);
     const std::int64_t count = ParseInt(args[1]);
@@ -87,8 +120,32 @@ int PostTimer(const Args& args) {
         LRESULT ignored = 0;
         if (!SendWithTimeout(window, WM_NULL, 0, 0, ignored)) break;
     }
-    PrintLine(Json().Number("posted", posted).Bool("alive", IsWindow(window) != 0).str());
+    const bool settled = WaitUntilQuiet(GetWindowThreadProcessId(window, nullptr), 120000);
+    PrintLine(Json()
+                  .Number("posted", posted)
+                  .Bool("settled", settled)
+                  .Bool("alive", IsWindow(window) != 0)
+                  .str());
     return posted == count ? 0 : 1;
+}
+
+// Makes a child window of another process a top-level popup at (x, y), keeping its size.
+// Wine 8 shows no pixels that a process paints into a child of another process's window, so
+// a preview's painting can only be seen once its window has left the host.
+int Detach(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    const auto x = static_cast<int>(ParseInt(args[1]));
+    const auto y = static_cast<int>(ParseInt(args[2]));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+    SetWindowLongPtrW(window, GWL_STYLE, static_cast<LONG_PTR>((style & ~WS_CHILD) | WS_POPUP));
+    SetParent(window, nullptr);
+    SetWindowPos(window, HWND_TOPMOST, x, y, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
+    const HWND parent = GetAncestor(window, GA_PARENT);
+    PrintLine(Json().Bool("top_level", parent == GetDesktopWindow()).str());
+    return 0;
 }
 
 }  // namespace e2e

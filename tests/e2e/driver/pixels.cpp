@@ -6,7 +6,7 @@ namespace {
 
 // A 32-bit top-down DIB selected into a memory DC for one scope.
 class Canvas {
-public:
+  public:
     Canvas(int width, int height) : width_(width), height_(height) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -35,7 +35,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     int width_;
     int height_;
     HDC dc_ = nullptr;
@@ -45,8 +45,8 @@ private:
 };
 
 void WritePpm(const Canvas& canvas, const std::wstring& path) {
-    std::string data = "P6\n" + std::to_string(canvas.width()) + " " +
-                       std::to_string(canvas.height()) + "\n255\n";
+    std::string data =
+        "P6\n" + std::to_string(canvas.width()) + " " + std::to_string(canvas.height()) + "\n255\n";
     GdiFlush();
     for (int y = 0; y < canvas.height(); ++y) {
         for (int x = 0; x < canvas.width(); ++x) {
@@ -91,8 +91,14 @@ void Grab(HWND window, const std::wstring& mode, const Canvas& canvas) {
         throw Failure("capture mode is dc, window, screen or print");
     }
     if (dc == nullptr) FailWin32("GetDC");
-    const BOOL copied = BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, x, y, SRCCOPY);
+    const BOOL copied =
+        BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, x, y, SRCCOPY);
     ReleaseDC(source, dc);
+    // Wine 8 gives a child window of another process a DC with nothing behind it.
+    if (!copied && GetAncestor(window, GA_PARENT) != GetDesktopWindow())
+        throw Failure(
+            "BitBlt from the DC of a child window failed; under Wine a child of "
+            "another process's window has no pixels of its own: detach it first");
     if (!copied) FailWin32("BitBlt");
 }
 
@@ -128,6 +134,31 @@ std::string CharInk(HFONT font, wchar_t character) {
         .str();
 }
 
+// The font asked for: "caption", "message" and "menu" name the system's own fonts for window
+// captions, message boxes and menus, "gui" the stock DEFAULT_GUI_FONT, anything else a face.
+HFONT CreateNamedFont(const std::wstring& name) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    LOGFONTW font{};
+    if (name == L"caption") {
+        font = metrics.lfCaptionFont;
+    } else if (name == L"message") {
+        font = metrics.lfMessageFont;
+    } else if (name == L"menu") {
+        font = metrics.lfMenuFont;
+    } else if (name == L"gui") {
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    } else {
+        font.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(font.lfFaceName, name.c_str(), LF_FACESIZE);
+    }
+    font.lfHeight = -32;
+    font.lfWidth = 0;
+    font.lfQuality = NONANTIALIASED_QUALITY;
+    return CreateFontIndirectW(&font);
+}
+
 }  // namespace
 
 int Capture(const Args& args) {
@@ -149,13 +180,11 @@ int Capture(const Args& args) {
     return 0;
 }
 
-// Renders each character alone in the face asked for. A face without the glyphs draws the
+// Renders each character alone in the font asked for. A font without the glyphs draws the
 // same box, or nothing, for every character, which the ink counts and hashes show.
 int TextInk(const Args& args) {
-    HFONT font = CreateFontW(-32, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
-                             DEFAULT_PITCH, args[0].c_str());
-    if (font == nullptr) FailWin32("CreateFontW");
+    HFONT font = CreateNamedFont(args[0]);
+    if (font == nullptr) FailWin32("CreateFontIndirectW");
     std::vector<std::string> chars;
     for (const wchar_t character : args[1]) chars.push_back(CharInk(font, character));
     HDC dc = CreateCompatibleDC(nullptr);

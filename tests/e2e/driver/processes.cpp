@@ -14,14 +14,15 @@ static std::wstring CommandLine(const std::wstring& exe, const std::wstring& arg
 }
 
 // Starts the program with no standard handles, so that it holds none of the caller's pipes.
-PROCESS_INFORMATION LaunchProgram(const std::wstring& exe, const std::wstring& argtext, DWORD flags) {
+PROCESS_INFORMATION LaunchProgram(const std::wstring& exe, const std::wstring& argtext,
+                                  DWORD flags) {
     std::wstring line = CommandLine(exe, argtext);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                        nullptr, &startup, &process))
+    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                        &startup, &process))
         FailWin32("CreateProcessW " + Utf8(line));
     return process;
 }
@@ -39,6 +40,22 @@ void AddExit(Json& json, HANDLE process, DWORD timeout_ms) {
 
 namespace {
 
+struct WindowWatch {
+    DWORD pid;
+    std::vector<std::wstring> classes;
+};
+
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM context) {
+    auto& watch = *reinterpret_cast<WindowWatch*>(context);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != watch.pid || !IsWindowVisible(window)) return TRUE;
+    const std::wstring name = ClassName(window);
+    for (const std::wstring& known : watch.classes)
+        if (known == name) return TRUE;
+    watch.classes.push_back(name);
+    return TRUE;
+}
 
 DWORD ParseTimeout(const std::wstring& text) {
     const std::int64_t value = ParseInt(text);
@@ -57,15 +74,25 @@ int Start(const Args& args) {
 }
 
 // Starts and waits: the exit code of a process that ends at once is lost once the last
-// handle to it is closed, so the start and the wait share one handle here.
+// handle to it is closed, so the start and the wait share one handle here. While it waits it
+// looks for visible top-level windows of the process every few milliseconds and reports the
+// classes of those it saw.
 int Run(const Args& args) {
     const DWORD timeout = ParseTimeout(args[2]);
     const PROCESS_INFORMATION process = LaunchProgram(args[0], args[1], 0);
     Handle thread(process.hThread);
     Handle handle(process.hProcess);
+    WindowWatch watch{process.dwProcessId, {}};
+    const ULONGLONG deadline = GetTickCount64() + timeout;
+    do {
+        EnumWindows(NoteVisibleWindow, reinterpret_cast<LPARAM>(&watch));
+    } while (WaitForSingleObject(handle.get(), 5) == WAIT_TIMEOUT && GetTickCount64() < deadline);
     Json json;
     json.Number("pid", process.dwProcessId);
-    AddExit(json, handle.get(), timeout);
+    AddExit(json, handle.get(), 0);
+    std::vector<std::string> seen;
+    for (const std::wstring& name : watch.classes) seen.push_back(JsonText(name));
+    json.Raw("windows_seen", JsonArray(seen));
     PrintLine(json.str());
     return 0;
 }

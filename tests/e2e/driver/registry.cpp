@@ -4,6 +4,8 @@
 
 #include <sddl.h>
 
+#include <cstring>
+
 namespace e2e {
 namespace {
 
@@ -11,7 +13,7 @@ constexpr wchar_t kAppKey[] = L"Software\\VB and VBA Program Settings\\Vestrel";
 constexpr wchar_t kConfigKey[] = L"Software\\VB and VBA Program Settings\\Vestrel\\config";
 
 class Key {
-public:
+  public:
     Key() = default;
     Key(const Key&) = delete;
     Key& operator=(const Key&) = delete;
@@ -21,7 +23,7 @@ public:
     HKEY get() const { return key_; }
     HKEY* out() { return &key_; }
 
-private:
+  private:
     HKEY key_ = nullptr;
 };
 
@@ -37,13 +39,20 @@ void CreateConfig(Key& key, REGSAM access) {
 
 std::string TypeName(DWORD type) {
     switch (type) {
-        case REG_SZ: return "REG_SZ";
-        case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-        case REG_MULTI_SZ: return "REG_MULTI_SZ";
-        case REG_DWORD: return "REG_DWORD";
-        case REG_QWORD: return "REG_QWORD";
-        case REG_BINARY: return "REG_BINARY";
-        default: return "type " + std::to_string(type);
+        case REG_SZ:
+            return "REG_SZ";
+        case REG_EXPAND_SZ:
+            return "REG_EXPAND_SZ";
+        case REG_MULTI_SZ:
+            return "REG_MULTI_SZ";
+        case REG_DWORD:
+            return "REG_DWORD";
+        case REG_QWORD:
+            return "REG_QWORD";
+        case REG_BINARY:
+            return "REG_BINARY";
+        default:
+            return "type " + std::to_string(type);
     }
 }
 
@@ -54,7 +63,8 @@ void SetString(const std::wstring& name, const std::wstring& text) {
     Check(RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(text.c_str()), bytes),
           "RegSetValueExW");
-    PrintLine(Json().Bool("set", true).Number("length", static_cast<std::int64_t>(text.size())).str());
+    PrintLine(
+        Json().Bool("set", true).Number("length", static_cast<std::int64_t>(text.size())).str());
 }
 
 // Opening the key for KEY_SET_VALUE is what every writer has to do first.
@@ -92,7 +102,8 @@ int RegGet(const Args& args) {
     Check(opened, "RegOpenKeyExW");
     DWORD type = 0;
     DWORD size = 0;
-    const LSTATUS queried = RegQueryValueExW(key.get(), args[0].c_str(), nullptr, &type, nullptr, &size);
+    const LSTATUS queried =
+        RegQueryValueExW(key.get(), args[0].c_str(), nullptr, &type, nullptr, &size);
     if (queried == ERROR_FILE_NOT_FOUND) {
         PrintLine(Json().Bool("missing", true).str());
         return 0;
@@ -109,7 +120,7 @@ int RegGet(const Args& args) {
         json.Text("value", text).Number("length", static_cast<std::int64_t>(text.size()));
     } else if (type == REG_DWORD && size == sizeof(DWORD)) {
         DWORD value = 0;
-        memcpy(&value, data.data(), sizeof value);
+        std::memcpy(&value, data.data(), sizeof value);
         json.Number("value", value);
     } else {
         json.Number("size", size);
@@ -165,7 +176,8 @@ int RegDeleteKey(const Args&) {
 int RegDenyWrite(const Args&) {
     SetDacl(L"D:(D;;0x6;;;WD)(A;;KA;;;WD)");
     const LSTATUS status = WriteAccess();
-    PrintLine(Json().Bool("enforced", status == ERROR_ACCESS_DENIED).Number("open_status", status).str());
+    PrintLine(
+        Json().Bool("enforced", status == ERROR_ACCESS_DENIED).Number("open_status", status).str());
     return 0;
 }
 

@@ -9,19 +9,22 @@ HWND ParentOf(HWND window) {
     return parent == GetDesktopWindow() ? nullptr : parent;
 }
 
-void AddCommon(Json& json, HWND window) {
+// "rect" is the window rectangle in screen coordinates for a top-level window and relative to
+// the parent's client area for a child; "screen_rect" is always in screen coordinates.
+void AddCommon(Json& json, HWND window, const RECT& rect) {
     DWORD pid = 0;
     const DWORD thread = GetWindowThreadProcessId(window, &pid);
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     const auto exstyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
-    RECT rect{};
-    GetWindowRect(window, &rect);
+    RECT screen{};
+    GetWindowRect(window, &screen);
     RECT client{};
     GetClientRect(window, &client);
     json.Number("hwnd", WindowNumber(window))
         .Text("class", ClassName(window))
         .Text("text", WindowText(window))
         .Raw("rect", JsonRect(rect))
+        .Raw("screen_rect", JsonRect(screen))
         .Raw("client", JsonArray({std::to_string(client.right - client.left),
                                   std::to_string(client.bottom - client.top)}))
         .Number("style", style)
@@ -35,8 +38,10 @@ void AddCommon(Json& json, HWND window) {
 }
 
 std::string TopLevelInfo(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
     Json json;
-    AddCommon(json, window);
+    AddCommon(json, window, rect);
     const auto exstyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
     json.Bool("topmost", (exstyle & WS_EX_TOPMOST) != 0).Bool("iconic", IsIconic(window) != 0);
     return json.str();
@@ -57,13 +62,12 @@ void AddControlState(Json& json, HWND window) {
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_ALL;
-        if (SendWithTimeout(window, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info),
-                            result))
+        if (SendWithTimeout(window, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info), result))
             json.Number("scroll_page", info.nPage);
     } else if (lstrcmpiW(kind.c_str(), L"Edit") == 0) {
         if (SendWithTimeout(window, EM_GETSEL, 0, 0, result))
-            json.Raw("selection", JsonArray({std::to_string(LOWORD(result)),
-                                             std::to_string(HIWORD(result))}));
+            json.Raw("selection",
+                     JsonArray({std::to_string(LOWORD(result)), std::to_string(HIWORD(result))}));
     } else if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
         if (SendWithTimeout(window, BM_GETSTATE, 0, 0, result)) json.Number("button_state", result);
     }
@@ -75,10 +79,9 @@ std::string ChildInfo(HWND window, int depth) {
     MapWindowPoints(HWND_DESKTOP, GetAncestor(window, GA_PARENT), reinterpret_cast<POINT*>(&rect),
                     2);
     Json json;
-    AddCommon(json, window);
+    AddCommon(json, window, rect);
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
     json.Number("id", GetDlgCtrlID(window))
-        .Raw("rect", JsonRect(rect))
         .Bool("tabstop", (style & WS_TABSTOP) != 0)
         .Number("depth", depth);
     AddControlState(json, window);
@@ -146,8 +149,9 @@ int Info(const Args& args) {
         PrintLine(Json().Bool("exists", false).str());
         return 0;
     }
-    PrintLine(Json().Bool("exists", true).Raw("window", ParentOf(window) ? ChildInfo(window, 0)
-                                                                          : TopLevelInfo(window))
+    PrintLine(Json()
+                  .Bool("exists", true)
+                  .Raw("window", ParentOf(window) ? ChildInfo(window, 0) : TopLevelInfo(window))
                   .str());
     return 0;
 }
