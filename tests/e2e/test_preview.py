@@ -18,8 +18,11 @@ class PreviewTest(SaverTestCase):
         return host, child
 
     def _saver_child(self, host):
+        """The saver's window once it is in place: a snapshot taken while it attaches can
+        show it visible at full-screen size."""
         return next((child for child in self.driver.children(host.hwnd)
-                     if child["class"] == SAVER_CLASS and child["visible"]), None)
+                     if child["class"] == SAVER_CLASS and child["visible"]
+                     and child["client"] == [152, 112]), None)
 
     def test_it_becomes_a_visible_child_that_fills_the_host(self):
         host, child = self.preview()
@@ -32,6 +35,9 @@ class PreviewTest(SaverTestCase):
     def test_it_paints_dots_four_pixels_across(self):
         host, child = self.preview(NumberofPoint="200", speed="100")
         path = os.path.join(self.saver.state["GLIMRA_E2E_DIR"], "preview.ppm")
+        # Wine shows no pixels that one process paints into another's window, so the
+        # preview, pen and all, is moved out to the top level to be looked at.
+        self.driver.detach(child["hwnd"], 600, 400)
 
         def some_dots():
             shot = self.driver.capture(child["hwnd"], path)
@@ -68,7 +74,7 @@ class PreviewTest(SaverTestCase):
     def test_a_handle_that_names_no_window_ends_at_once(self):
         for argtext in ("/p 0", "/p:1234", "x/p 1234", "/p 99999999999", "/p"):
             with self.subTest(argtext=argtext):
-                answer = self.run_to_end(argtext, timeout=10)
+                answer = self.run_to_end(argtext, timeout=30)
                 self.assertTrue(answer["exited"], argtext)
                 self.assert_no_crash(answer["code"])
                 self.assertFalse(self.running_savers())

@@ -3,6 +3,9 @@
 
 #include <tlhelp32.h>
 
+#include <utility>
+#include <vector>
+
 namespace e2e {
 
 // The command line that a screen-saver host builds: the quoted path, then, if there is one,
@@ -159,21 +162,84 @@ int Processes(const Args& args) {
     return 0;
 }
 
+namespace {
+
+// Wine keeps each process's GDI handle table where Windows keeps its shared one: at
+// PEB.GdiSharedHandleTable, 24-byte entries whose type byte is 0 when the entry is free.
+// Counting the used entries stands in for GetGuiResources, which Wine does not implement.
+constexpr std::size_t kPebGdiTableOffset = 0xF8;
+constexpr std::size_t kGdiEntries = 0x10000;
+constexpr std::size_t kGdiEntrySize = 24;
+constexpr std::size_t kGdiTypeOffset = 14;
+
+using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+
+long CountGdiEntries(HANDLE process) {
+    const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    struct {
+        void* reserved1;
+        void* peb;
+        void* reserved2[4];
+    } basic{};
+    if (!query || query(process, 0, &basic, sizeof basic, nullptr) != 0) return -1;
+    void* table = nullptr;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, static_cast<char*>(basic.peb) + kPebGdiTableOffset, &table,
+                           sizeof table, &read) ||
+        table == nullptr)
+        return -1;
+    std::vector<unsigned char> entries(kGdiEntries * kGdiEntrySize);
+    if (!ReadProcessMemory(process, table, entries.data(), entries.size(), &read)) return -1;
+    long used = 0;
+    for (std::size_t at = 0; at + kGdiEntrySize <= read; at += kGdiEntrySize) {
+        if (entries[at + kGdiTypeOffset] != 0) ++used;
+    }
+    return used;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM context) {
+    auto* count = reinterpret_cast<std::pair<DWORD, long>*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == count->first) ++count->second;
+    EnumChildWindows(window, CountWindow, context);
+    return TRUE;
+}
+
+// The process's windows, top-level and child, shown or not.
+long CountWindows(DWORD pid) {
+    std::pair<DWORD, long> count{pid, 0};
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count.second;
+}
+
+}  // namespace
+
+// GetGuiResources where the system has it; otherwise the used entries of the process's GDI
+// handle table and the number of its windows ("source" says which).
 int GuiResources(const Args& args) {
     const DWORD pid = ParsePid(args[0]);
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid));
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
     if (!process) FailWin32("OpenProcess");
     SetLastError(0);
     const DWORD gdi = GetGuiResources(process.get(), GR_GDIOBJECTS);
     const DWORD gdi_error = GetLastError();
-    SetLastError(0);
     const DWORD user = GetGuiResources(process.get(), GR_USEROBJECTS);
-    const DWORD user_error = GetLastError();
+    if (gdi_error != ERROR_CALL_NOT_IMPLEMENTED) {
+        PrintLine(Json()
+                      .Number("gdi", gdi)
+                      .Number("user", user)
+                      .Text("source", L"GetGuiResources")
+                      .str());
+        return 0;
+    }
+    const long entries = CountGdiEntries(process.get());
+    if (entries < 0) throw Failure("the GDI handle table could not be read");
     PrintLine(Json()
-                  .Number("gdi", gdi)
-                  .Number("user", user)
-                  .Number("gdi_error", gdi_error)
-                  .Number("user_error", user_error)
+                  .Number("gdi", entries)
+                  .Number("user", CountWindows(pid))
+                  .Text("source", L"handle table and windows")
                   .str());
     return 0;
 }
