@@ -152,6 +152,13 @@ class Driver:
     def focus(self, pid):
         return self.call("focus", pid)
 
+    def redraw(self, hwnd):
+        return self.call("redraw", hwnd)
+
+    def cursor(self):
+        """The pointer's shape: hot spot, mask size, colour, and whether it is the arrow."""
+        return self.call("cursor")
+
     def settext(self, hwnd, text):
         return self.call("settext", hwnd, text)
 
@@ -216,6 +223,23 @@ class Driver:
 
     def reg_allow_write(self):
         return self.call("reg-allow-write", check=False)
+
+
+def _maker_macro(name):
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "..", "..", "src", "startup", "maker.h"), encoding="utf-8") as h:
+        for line in h:
+            if line.startswith(f"#define {name} "):
+                return line.split('"')[1]
+    raise AssertionError(f"{name} not found")
+
+
+def maker_name():
+    return _maker_macro("GLIMRA_MAKER_NAME")
+
+
+def maker_address():
+    return _maker_macro("GLIMRA_MAKER_ADDRESS")
 
 
 def wait_for(predicate, timeout=20.0, interval=0.2, message="condition"):

@@ -7,7 +7,8 @@ import subprocess
 import unittest
 
 import harness
-from harness import DIALOG_CLASS, HSPEED_ID, SaverTestCase, TXTNUM_ID, OK_ID, CANCEL_ID, wait_for
+from harness import (CANCEL_ID, HSPEED_ID, OK_ID, TXTNUM_ID, SaverTestCase, maker_address,
+                     maker_name, wait_for)
 
 FRAME1, DOWN, UP, FRAME2, LABEL1, LABEL2, LABEL3, IMAGE1 = 100, 101, 102, 104, 108, 109, 110, 111
 
@@ -99,6 +100,12 @@ class LayoutTest(SaverTestCase):
         slow = self._ink(shot, controls[LABEL2]["rect"], face)
         self.assertGreater(len(fast), 15)
         self.assertNotEqual(fast, {(x + 232, y) for x, y in slow})
+        # Wine gives no other process the window's icon, but the caption draws it: its red
+        # and green discs sit at the left end of the title bar.
+        left, top, right, _ = window["rect"]
+        caption = self.saver.screenshot().region(left, top, left + 40, top + 30).colours()
+        self.assertTrue(any(r > 200 and g < 80 and b < 80 for r, g, b in caption), "red disc")
+        self.assertTrue(any(g > 200 and r < 80 and b < 80 for r, g, b in caption), "green disc")
 
     @staticmethod
     def _ink(shot, rect, face):
@@ -190,6 +197,10 @@ class BehaviourTest(SaverTestCase):
 
 
 class LogoTest(SaverTestCase):
+    def _other_cursor(self, hand):
+        handle = self.driver.cursor()["handle"]
+        return handle if handle != hand else None
+
     def test_the_logo_opens_the_maker_address_and_the_dialog_stays(self):
         record = os.path.join(self.saver.state["GLIMRA_E2E_DIR"], "browser-urls.txt")
         script = os.path.join(self.saver.state["GLIMRA_E2E_DIR"], "record-browser.sh")
@@ -209,6 +220,17 @@ class LogoTest(SaverTestCase):
                                      if w["class"] == "tooltips_class32"), None),
                        timeout=20, message="the logo's tooltip")
         self.assertEqual(tip["text"], maker_name())
+        # Over the logo the pointer is another cursor than over the rest of the dialog, and
+        # the same one each time. (Wine lends no other process a cursor's bits; the hand's
+        # own are checked in the file.)
+        hand = self.driver.cursor()["handle"]
+        frame_left, frame_top = controls[FRAME1]["screen_rect"][:2]
+        self.saver.xdotool("mousemove", frame_left + 60, frame_top + 30)
+        arrow = wait_for(lambda: self._other_cursor(hand), timeout=10, message="another cursor")
+        self.saver.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+        wait_for(lambda: self.driver.cursor()["handle"] == hand, timeout=10,
+                 message="the hand again")
+        self.assertNotEqual(arrow, hand)
         self.saver.xdotool("click", 1)
         urls = wait_for(lambda: os.path.exists(record) and read_lines(record),
                         timeout=30, message="the browser to be started")
@@ -220,23 +242,6 @@ class LogoTest(SaverTestCase):
 def read_lines(path):
     with open(path, encoding="utf-8") as lines:
         return lines.read().split()
-
-
-def _maker_macro(name):
-    here = os.path.dirname(os.path.abspath(__file__))
-    with open(os.path.join(here, "..", "..", "src", "startup", "maker.h"), encoding="utf-8") as h:
-        for line in h:
-            if line.startswith(f"#define {name} "):
-                return line.split('"')[1]
-    raise AssertionError(f"{name} not found")
-
-
-def maker_name():
-    return _maker_macro("GLIMRA_MAKER_NAME")
-
-
-def maker_address():
-    return _maker_macro("GLIMRA_MAKER_ADDRESS")
 
 
 if __name__ == "__main__":

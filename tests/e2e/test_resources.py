@@ -175,6 +175,33 @@ class ExecutableResources(unittest.TestCase):
         )
 
 
+class HandCursor(unittest.TestCase):
+    """The logo's pointer, as the program embeds it."""
+
+    def test_black_and_white_32_square_with_the_hot_spot_on_the_fingertip(self):
+        data = (RESOURCES / "hand.cur").read_bytes()
+        reserved, kind, count = struct.unpack_from("<HHH", data, 0)
+        self.assertEqual((reserved, kind, count), (0, 2, 1))
+        width, height, _, _, hot_x, hot_y, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
+        self.assertEqual((width, height, hot_x, hot_y), (32, 32, 6, 0))
+        header = struct.unpack_from("<IiiHH", data, offset)
+        self.assertEqual(header, (40, 32, 64, 1, 1))  # one bit per pixel, image and mask
+        colours = struct.unpack_from("<8B", data, offset + 40)
+        self.assertEqual(set(colours[0:3] + colours[4:7]), {0, 255}, "black and white only")
+        # Rows are stored bottom up, 4 bytes each: the image, then the transparency mask.
+        image, mask = offset + 48, offset + 48 + 128
+
+        def bit(base, x, y):
+            return data[base + (31 - y) * 4 + x // 8] >> (7 - x % 8) & 1
+
+        self.assertEqual(bit(mask, hot_x, hot_y), 0, "the hot spot is on the hand")
+        self.assertEqual(bit(mask, 0, 0), 1, "the corner is transparent")
+        opaque = [(x, y) for y in range(32) for x in range(32) if not bit(mask, x, y)]
+        self.assertGreater(len(opaque), 100)
+        self.assertTrue(any(bit(image, x, y) for x, y in opaque), "white inside")
+        self.assertTrue(any(not bit(image, x, y) for x, y in opaque), "black outline")
+
+
 class PictureRecipe(unittest.TestCase):
     def test_recipe_remakes_the_committed_pictures(self):
         names = ["dialog.ico", "dialog_icon.dib", "up_arrow.gif", "down_arrow.gif"]

@@ -89,6 +89,20 @@ class FullScreenTest(SaverTestCase):
 
         wait_for(single_dot_seen, timeout=120, interval=0.05, message="a lone dot after a clear")
 
+    def test_a_repaint_shows_only_the_background(self):
+        pid, window = self.start_saver(NumberofPoint="200", speed="2000")
+        self.driver.post_timer(window["hwnd"], 30)  # thirty ticks at once
+        self.assertGreaterEqual(len(blobs(self.saver.screenshot())), 20)
+        self.driver.redraw(window["hwnd"])
+        self.assertLessEqual(len(blobs(self.saver.screenshot())), 1)
+
+    def test_the_cursor_is_hidden_while_it_runs_and_shown_after(self):
+        pid, window = self.start_saver(speed="2000")
+        wait_for(lambda: not self.driver.cursor()["shown"], timeout=10, message="no cursor")
+        self.saver.xdotool("key", "a")
+        self.wait_exit(pid)
+        wait_for(lambda: self.driver.cursor()["shown"], timeout=10, message="the cursor back")
+
     def _shot_with_blobs(self, count):
         shot = self.saver.screenshot()
         return shot if len(blobs(shot)) >= count else None

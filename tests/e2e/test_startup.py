@@ -3,7 +3,7 @@
 import unittest
 
 from harness import (DIALOG_CLASS, MESSAGE_BOX_CLASS, SAVER_CLASS, WS_BORDER, WS_CAPTION,
-                     WS_CHILD, WS_POPUP, WS_THICKFRAME, SaverTestCase, wait_for)
+                     WS_CHILD, WS_POPUP, WS_THICKFRAME, SaverTestCase, maker_name, wait_for)
 
 IDOK = 1
 SCREEN = [0, 0, 1024, 768]
@@ -42,7 +42,8 @@ class ModeSelection(SaverTestCase):
                 buttons = [c for c in controls if c["class"] == "Button" and c["visible"]]
                 self.assertEqual([b["id"] for b in buttons], [IDOK], "one OK button alone")
                 texts = [c["text"] for c in controls if c["class"] == "Static" and c["text"]]
-                self.assertTrue(texts, "the box states something")
+                self.assertEqual(len(texts), 1, texts)
+                self.assertIn(maker_name(), texts[0])
                 if answer == "click":
                     self.driver.press(buttons[0]["hwnd"])
                 else:

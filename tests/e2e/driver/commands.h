@@ -25,6 +25,7 @@ int Windows(const Args& args);
 int Children(const Args& args);
 int Info(const Args& args);
 int Focus(const Args& args);
+int Cursor(const Args& args);
 
 // Messages to windows.
 int SetText(const Args& args);
@@ -32,6 +33,7 @@ int GetText(const Args& args);
 int SetScroll(const Args& args);
 int Press(const Args& args);
 int Close(const Args& args);
+int Redraw(const Args& args);
 int PostTimer(const Args& args);
 int Detach(const Args& args);
 

@@ -31,6 +31,8 @@ constexpr Command kCommands[] = {
     {L"children", 1, 1, e2e::Children, "children <hwnd>"},
     {L"info", 1, 1, e2e::Info, "info <hwnd>"},
     {L"focus", 1, 1, e2e::Focus, "focus <pid>"},
+    {L"cursor", 0, 0, e2e::Cursor, "cursor"},
+    {L"redraw", 1, 1, e2e::Redraw, "redraw <hwnd>"},
     {L"settext", 2, 2, e2e::SetText, "settext <hwnd> <text>"},
     {L"gettext", 1, 1, e2e::GetText, "gettext <hwnd>"},
     {L"setscroll", 2, 2, e2e::SetScroll, "setscroll <hwnd> <pos>"},

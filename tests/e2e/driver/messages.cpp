@@ -149,3 +149,16 @@ int Detach(const Args& args) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+// Has the window erased and repainted at once, as when something that covered it goes away.
+int Redraw(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    const BOOL done =
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    PrintLine(Json().Bool("redrawn", done != 0).str());
+    return 0;
+}
+
+}  // namespace e2e

@@ -176,3 +176,34 @@ int Focus(const Args& args) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+// The pointer's current shape: its hot spot, size and whether it has colour, read through
+// GetCursorInfo and GetIconInfo; "arrow" says whether it is the system's standard arrow.
+// Wine reads neither the bits nor the identity of another process's cursor (its arrow has
+// another handle there), so across processes only "handle" and "shown" tell anything.
+int Cursor(const Args&) {
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof cursor;
+    if (!GetCursorInfo(&cursor)) FailWin32("GetCursorInfo");
+    Json json;
+    json.Number("handle", static_cast<long long>(reinterpret_cast<INT_PTR>(cursor.hCursor)))
+        .Bool("shown", (cursor.flags & CURSOR_SHOWING) != 0)
+        .Bool("arrow", cursor.hCursor == LoadCursorW(nullptr, IDC_ARROW));
+    ICONINFO icon{};
+    if (cursor.hCursor != nullptr && GetIconInfo(cursor.hCursor, &icon)) {
+        BITMAP mask{};
+        GetObjectW(icon.hbmMask, sizeof mask, &mask);
+        json.Raw("hotspot",
+                 JsonArray({std::to_string(icon.xHotspot), std::to_string(icon.yHotspot)}))
+            .Raw("mask", JsonArray({std::to_string(mask.bmWidth), std::to_string(mask.bmHeight)}))
+            .Bool("colour", icon.hbmColor != nullptr);
+        if (icon.hbmMask) DeleteObject(icon.hbmMask);
+        if (icon.hbmColor) DeleteObject(icon.hbmColor);
+    }
+    PrintLine(json.str());
+    return 0;
+}
+
+}  // namespace e2e
