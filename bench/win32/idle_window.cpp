@@ -37,10 +37,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR command_line, int) {
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     window_class.lpszClassName = L"GlimraIdle";
     RegisterClassW(&window_class);
-    const HWND window = CreateWindowExW(
-        WS_EX_TOPMOST, L"GlimraIdle", L"idle", WS_POPUP | WS_VISIBLE, 0, 0,
-        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance,
-        nullptr);
+    const HWND window =
+        CreateWindowExW(WS_EX_TOPMOST, L"GlimraIdle", L"idle", WS_POPUP | WS_VISIBLE, 0, 0,
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                        nullptr, instance, nullptr);
     SetTimer(window, 1, 100, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);

@@ -9,7 +9,7 @@
 namespace glimra {
 
 class Form1 final : public win32::Form {
-public:
+  public:
     static Form1& Instance();
 
     void SetDrawWidth(int pixels) { draw_width_ = pixels; }
@@ -17,7 +17,7 @@ public:
     // reach this window.
     void WatchHost(HWND host);
 
-private:
+  private:
     Form1();
     void Form_Load() override;
     void Form_Click();

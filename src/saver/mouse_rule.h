@@ -5,13 +5,13 @@
 namespace glimra {
 
 class MouseMoveRule {
-public:
+  public:
     // Returns whether the window unloads. In the preview nothing is recorded.
     bool Move(bool inpreview, float x, float y);
     float lastx() const { return lastx_; }
     float lasty() const { return lasty_; }
 
-private:
+  private:
     float lastx_ = 0;
     float lasty_ = 0;
 };

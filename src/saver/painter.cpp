@@ -16,8 +16,8 @@ void PointPainter::createpoint(std::int16_t pointlimit, Surface& surface, Random
         number_ = 0;
     }
     random.Randomize();
-    const auto x = static_cast<std::int32_t>(
-        std::floor(static_cast<double>(random.Next()) * surface.Width()));
+    const auto x =
+        static_cast<std::int32_t>(std::floor(static_cast<double>(random.Next()) * surface.Width()));
     const auto y = static_cast<std::int32_t>(
         std::floor(static_cast<double>(random.Next()) * surface.Height()));
     const int red = ColourComponent(random.Next());

@@ -9,7 +9,7 @@ namespace glimra {
 
 // A drawing surface in twips, origin at the top-left corner.
 class Surface {
-public:
+  public:
     virtual ~Surface() = default;
     virtual float Width() const = 0;   // outer width, read afresh at every call
     virtual float Height() const = 0;  // outer height
@@ -22,11 +22,11 @@ inline constexpr std::uint32_t RGB24(int red, int green, int blue) {
 }
 
 class PointPainter {
-public:
+  public:
     void createpoint(std::int16_t pointlimit, Surface& surface, RandomSource& random);
     std::int16_t number() const { return number_; }
 
-private:
+  private:
     std::int16_t number_ = 0;  // points painted since the last clear
 };
 

@@ -18,13 +18,27 @@ Rect ClientRect(const Control& control) {
 
 int Scrolled(int position, ScrollAction action, int to) {
     switch (action) {
-        case ScrollAction::kLineLess: position -= kSpeedSmallStep; break;
-        case ScrollAction::kLineMore: position += kSpeedSmallStep; break;
-        case ScrollAction::kPageLess: position -= kSpeedLargeStep; break;
-        case ScrollAction::kPageMore: position += kSpeedLargeStep; break;
-        case ScrollAction::kFirst: position = kSpeedMin; break;
-        case ScrollAction::kLast: position = kSpeedMax; break;
-        case ScrollAction::kTo: position = to; break;
+        case ScrollAction::kLineLess:
+            position -= kSpeedSmallStep;
+            break;
+        case ScrollAction::kLineMore:
+            position += kSpeedSmallStep;
+            break;
+        case ScrollAction::kPageLess:
+            position -= kSpeedLargeStep;
+            break;
+        case ScrollAction::kPageMore:
+            position += kSpeedLargeStep;
+            break;
+        case ScrollAction::kFirst:
+            position = kSpeedMin;
+            break;
+        case ScrollAction::kLast:
+            position = kSpeedMax;
+            break;
+        case ScrollAction::kTo:
+            position = to;
+            break;
     }
     return std::clamp(position, kSpeedMin, kSpeedMax);
 }

@@ -24,8 +24,8 @@ struct Control {
 };
 
 inline constexpr int kFrame1 = 100, kCmdChangeDown = 101, kCmdChangeUp = 102, kTxtNum = 103,
-                     kFrame2 = 104, kHspeed = 105, kCommand3 = 106, kCommand4 = 107,
-                     kLabel1 = 108, kLabel2 = 109, kLabel3 = 110, kImage1 = 111;
+                     kFrame2 = 104, kHspeed = 105, kCommand3 = 106, kCommand4 = 107, kLabel1 = 108,
+                     kLabel2 = 109, kLabel3 = 110, kImage1 = 111;
 
 // Neither arrow is a tab stop, so that the focus starts in the count itself; the arrows
 // hand the focus back to the box after every click anyway.
@@ -39,12 +39,10 @@ inline constexpr std::array<Control, 12> kControls{{
      Font::kDefault, false},
     {"Frame1", kFrame1, Kind::kFrame, 0, 120, 1440, 4095, 855, L"Glimra密度", Font::kDefault,
      false},
-    {"Hspeed", kHspeed, Kind::kScrollBar, kFrame2, 120, 600, 3735, 375, L"", Font::kDefault,
-     true},
+    {"Hspeed", kHspeed, Kind::kScrollBar, kFrame2, 120, 600, 3735, 375, L"", Font::kDefault, true},
     {"Label3", kLabel3, Kind::kLabel, kFrame2, 120, 240, 210, 210, L"快", Font::kSong105, false},
     {"Label2", kLabel2, Kind::kLabel, kFrame2, 3600, 240, 210, 210, L"慢", Font::kSong105, false},
-    {"Frame2", kFrame2, Kind::kFrame, 0, 120, 120, 4095, 1095, L"绘点速度", Font::kDefault,
-     false},
+    {"Frame2", kFrame2, Kind::kFrame, 0, 120, 120, 4095, 1095, L"绘点速度", Font::kDefault, false},
     {"Command3", kCommand3, Kind::kButton, 0, 4350, 240, 855, 375, L"确定", Font::kDefault, true},
     {"Command4", kCommand4, Kind::kButton, 0, 4350, 720, 855, 375, L"取消", Font::kDefault, true},
     {"Image1", kImage1, Kind::kImage, 0, 4560, 1680, 495, 495, L"", Font::kDefault, false},
@@ -62,8 +60,7 @@ struct Rect {
 Rect ClientRect(const Control& control);
 
 // The scroll bar's range and steps, in milliseconds.
-inline constexpr int kSpeedMin = 100, kSpeedMax = 2000, kSpeedSmallStep = 50,
-                     kSpeedLargeStep = 200;
+inline constexpr int kSpeedMin = 100, kSpeedMax = 2000, kSpeedSmallStep = 50, kSpeedLargeStep = 200;
 
 enum class ScrollAction { kLineLess, kLineMore, kPageLess, kPageMore, kFirst, kLast, kTo };
 // The position after a scroll action, held within the range.

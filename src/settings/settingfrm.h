@@ -11,10 +11,10 @@
 namespace glimra {
 
 class Settingfrm final : public win32::Form {
-public:
+  public:
     static Settingfrm& Instance();
 
-private:
+  private:
     Settingfrm();
     void Form_Load() override;
     void CmdChange_Click(short Index);

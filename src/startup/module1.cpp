@@ -20,8 +20,8 @@ std::int16_t inpreview = 0;
 namespace {
 
 std::int16_t ReadSetting(const SettingRule& rule) {
-    return ApplyRule(rule, win32::GetSetting(kSettingsApp, kSettingsSection, rule.key,
-                                             rule.default_text));
+    return ApplyRule(
+        rule, win32::GetSetting(kSettingsApp, kSettingsSection, rule.key, rule.default_text));
 }
 
 void ShowFullScreen() {

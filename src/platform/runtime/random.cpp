@@ -16,8 +16,6 @@ void ClockRandom::Randomize() {
 }
 
 // 24 random bits fill a float's mantissa exactly, so every value is below 1.
-float ClockRandom::Next() {
-    return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f);
-}
+float ClockRandom::Next() { return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f); }
 
 }  // namespace glimra

@@ -7,18 +7,18 @@
 namespace glimra {
 
 class RandomSource {
-public:
+  public:
     virtual ~RandomSource() = default;
     virtual void Randomize() = 0;
     virtual float Next() = 0;
 };
 
 class ClockRandom final : public RandomSource {
-public:
+  public:
     void Randomize() override;
     float Next() override;
 
-private:
+  private:
     std::mt19937 engine_;
     std::uint64_t reseeds_ = 0;
 };

@@ -1,0 +1,107 @@
+#include "settings/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+namespace glimra::layout {
+namespace {
+
+const Control& Find(int id) {
+    for (const Control& control : kControls) {
+        if (control.id == id) return control;
+    }
+    throw std::invalid_argument("no such control");
+}
+
+// At 96 DPI a pixel is 15 twips; the places the dialog must show, in pixels.
+TEST(Layout, FramesPlaceTheirControlsOnTheClientArea) {
+    struct Row {
+        int id;
+        Rect pixels;
+    };
+    const Row rows[] = {
+        {kFrame2, {8, 8, 281, 81}},
+        {kHspeed, {16, 48, 265, 73}},
+        {kLabel3, {16, 24, 30, 38}},
+        {kLabel2, {248, 24, 262, 38}},
+        {kFrame1, {8, 96, 281, 153}},
+        {kCmdChangeUp, {232, 114, 249, 126}},
+        {kCmdChangeDown, {232, 126, 249, 138}},
+        {kTxtNum, {184, 114, 249, 138}},
+        {kLabel1, {32, 120, 152, 132}},
+        {kCommand3, {290, 16, 347, 41}},
+        {kCommand4, {290, 48, 347, 73}},
+        {kImage1, {304, 112, 337, 145}},
+    };
+    for (const Row& row : rows) {
+        const Rect twips = ClientRect(Find(row.id));
+        EXPECT_EQ(twips.left, row.pixels.left * 15) << row.id;
+        EXPECT_EQ(twips.top, row.pixels.top * 15) << row.id;
+        EXPECT_EQ(twips.right, row.pixels.right * 15) << row.id;
+        EXPECT_EQ(twips.bottom, row.pixels.bottom * 15) << row.id;
+    }
+    EXPECT_EQ(kClientWidth, 353 * 15);
+    EXPECT_EQ(kClientHeight, 169 * 15);
+}
+
+// The arrows cover exactly the right-hand 255 twips of the box, the up arrow its upper
+// half; and they lie above it in the stacking order, which is the table's order.
+TEST(Layout, ArrowsCoverTheRightEndOfTheCountAndLieAboveIt) {
+    const Rect box = ClientRect(Find(kTxtNum));
+    const Rect up = ClientRect(Find(kCmdChangeUp));
+    const Rect down = ClientRect(Find(kCmdChangeDown));
+    EXPECT_EQ(up.right, box.right);
+    EXPECT_EQ(up.left, box.right - 255);
+    EXPECT_EQ(up.top, box.top);
+    EXPECT_EQ(up.bottom, down.top);
+    EXPECT_EQ(down.bottom, box.bottom);
+    EXPECT_EQ(down.left, up.left);
+
+    auto place = [](int id) {
+        for (std::size_t i = 0; i < kControls.size(); ++i) {
+            if (kControls[i].id == id) return i;
+        }
+        return kControls.size();
+    };
+    EXPECT_LT(place(kCmdChangeUp), place(kTxtNum));
+    EXPECT_LT(place(kCmdChangeDown), place(kTxtNum));
+    EXPECT_LT(place(kTxtNum), place(kFrame1)) << "a frame never covers what it holds";
+    EXPECT_LT(place(kHspeed), place(kFrame2));
+}
+
+TEST(Layout, TabStopsFollowTheKeyboardOrderWithoutCaptionAccessKeys) {
+    std::vector<int> stops;
+    for (const Control& control : kControls) {
+        if (control.tab_stop) stops.push_back(control.id);
+        EXPECT_EQ(control.caption.find(L'&'), std::wstring_view::npos) << control.id;
+    }
+    EXPECT_EQ(stops, (std::vector<int>{kTxtNum, kHspeed, kCommand3, kCommand4}));
+}
+
+TEST(Scrolled, StepsAndHoldsTheSpeedWithinItsRange) {
+    struct Row {
+        int position;
+        ScrollAction action;
+        int to;
+        int expected;
+    };
+    const Row rows[] = {
+        {500, ScrollAction::kLineLess, 0, 450}, {500, ScrollAction::kLineMore, 0, 550},
+        {500, ScrollAction::kPageLess, 0, 300}, {500, ScrollAction::kPageMore, 0, 700},
+        {120, ScrollAction::kLineLess, 0, 100}, {1900, ScrollAction::kPageMore, 0, 2000},
+        {100, ScrollAction::kPageLess, 0, 100}, {2000, ScrollAction::kLineMore, 0, 2000},
+        {700, ScrollAction::kFirst, 0, 100},    {700, ScrollAction::kLast, 0, 2000},
+        {700, ScrollAction::kTo, 1234, 1234},   {700, ScrollAction::kTo, 50, 100},
+        {700, ScrollAction::kTo, 5000, 2000},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Scrolled(row.position, row.action, row.to), row.expected)
+            << row.position << " action " << static_cast<int>(row.action);
+    }
+}
+
+}  // namespace
+}  // namespace glimra::layout
