@@ -135,6 +135,20 @@ class BehaviourTest(SaverTestCase):
         self.store(NumberofPoint="45", speed="1300")
         self.assertEqual(self.dialog_values(), ("45", 1300))
 
+    def test_the_speed_bar_stops_at_its_ends(self):
+        pid, window, controls = self.open_dialog()
+        bar = controls[HSPEED_ID]
+        left, top, right, bottom = bar["screen_rect"]
+        middle = (top + bottom) // 2
+        # A click on the left arrow at 120 (a step of 50) and one in the track right of the
+        # thumb at 1900 (a step of 200) each stop at the end.
+        for start, x, want in ((120, left + 4, 100), (1900, right - 23, 2000)):
+            with self.subTest(start=start):
+                self.driver.setscroll(bar["hwnd"], start)
+                self.saver.xdotool("mousemove", x, middle, "click", 1)
+                wait_for(lambda: self.controls(window["hwnd"])[HSPEED_ID]["scroll_pos"] == want,
+                         timeout=10, message=f"the bar at {want}")
+
     def test_arrows_step_the_count_select_it_and_focus_it(self):
         pid, window, controls = self.open_dialog()
         box = controls[TXTNUM_ID]["hwnd"]
