@@ -22,7 +22,7 @@ void End() { ExitProcess(0); }
 std::wstring CommandText() { return ArgumentText(GetCommandLineW()); }
 
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
-    return MessageBoxW(nullptr, text.c_str(), title.c_str(), style | MB_SETFOREGROUND);
+    return MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
 }
 
 void ReportRuntimeError(const RuntimeError& error) {
