@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windowsx.h>
 
 #include "platform/runtime/numbers.h"
 #include "platform/win32/picture.h"
