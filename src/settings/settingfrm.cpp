@@ -217,37 +217,25 @@ void Settingfrm::OnCommand(int id, int code) {
 }
 
 void Settingfrm::OnScroll(int code, int thumb) {
+    using layout::ScrollAction;
+    struct CodeAction {
+        int code;
+        ScrollAction action;
+    };
+    static constexpr CodeAction kActions[] = {
+        {SB_LINELEFT, ScrollAction::kLineLess}, {SB_LINERIGHT, ScrollAction::kLineMore},
+        {SB_PAGELEFT, ScrollAction::kPageLess}, {SB_PAGERIGHT, ScrollAction::kPageMore},
+        {SB_LEFT, ScrollAction::kFirst},        {SB_RIGHT, ScrollAction::kLast},
+        {SB_THUMBTRACK, ScrollAction::kTo},     {SB_THUMBPOSITION, ScrollAction::kTo},
+    };
     const HWND bar = Control(layout::kHspeed);
     const int position = GetScrollPos(bar, SB_CTL);
-    using layout::ScrollAction;
-    int next = position;
-    switch (code) {
-        case SB_LINELEFT:
-            next = layout::Scrolled(position, ScrollAction::kLineLess);
-            break;
-        case SB_LINERIGHT:
-            next = layout::Scrolled(position, ScrollAction::kLineMore);
-            break;
-        case SB_PAGELEFT:
-            next = layout::Scrolled(position, ScrollAction::kPageLess);
-            break;
-        case SB_PAGERIGHT:
-            next = layout::Scrolled(position, ScrollAction::kPageMore);
-            break;
-        case SB_LEFT:
-            next = layout::Scrolled(position, ScrollAction::kFirst);
-            break;
-        case SB_RIGHT:
-            next = layout::Scrolled(position, ScrollAction::kLast);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            next = layout::Scrolled(position, ScrollAction::kTo, thumb);
-            break;
-        default:
-            return;
+    for (const CodeAction& entry : kActions) {
+        if (entry.code != code) continue;
+        const int next = layout::Scrolled(position, entry.action, thumb);
+        if (next != position) SetScrollPos(bar, SB_CTL, next, TRUE);
+        return;
     }
-    if (next != position) SetScrollPos(bar, SB_CTL, next, TRUE);
 }
 
 bool Settingfrm::TranslateKeys(MSG& message) { return IsDialogMessageW(hWnd(), &message) != 0; }

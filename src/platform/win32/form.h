@@ -25,7 +25,6 @@ class Form {
     HWND hWnd();  // loads the form at its first use
     void Show();  // modeless, activates the window
     void Unload();
-    bool Loaded() const { return window_ != nullptr; }
 
     static bool AnyLoaded();
     // Lets the loaded form take a message before it is translated (dialog keys).

@@ -1,6 +1,7 @@
 #pragma once
 // Small owners for Win32 handles: each releases its handle the one right way, so that no
-// path through a handler can leak a window, DC, GDI object, key or kernel handle.
+// path through a handler can leak a DC, GDI object, icon, key or kernel handle. Windows
+// are owned by their forms, which destroy them on unload.
 #include <windows.h>
 
 #include <utility>
@@ -23,7 +24,6 @@ class Owned {
 
     Handle get() const { return handle_; }
     explicit operator bool() const { return handle_ != Handle{}; }
-    Handle release() { return std::exchange(handle_, Handle{}); }
     void Reset(Handle handle = Handle{}) {
         if (handle_ != Handle{}) Traits::Close(handle_);
         handle_ = handle;
@@ -45,16 +45,12 @@ struct KernelTraits {
 struct IconTraits {
     static void Close(HICON icon) { DestroyIcon(icon); }
 };
-struct WindowTraits {
-    static void Close(HWND window) { DestroyWindow(window); }
-};
 
 template <typename T>
 using GdiObject = Owned<T, GdiObjectTraits>;  // HBRUSH, HBITMAP, HFONT, HPEN
 using RegKey = Owned<HKEY, KeyTraits>;
 using KernelHandle = Owned<HANDLE, KernelTraits>;
 using Icon = Owned<HICON, IconTraits>;  // icons and cursors made at run time
-using Window = Owned<HWND, WindowTraits>;
 
 // A DC from GetDC, released to its window.
 class WindowDC {
