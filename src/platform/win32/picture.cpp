@@ -7,8 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "pictures.h"
-
 namespace glimra::win32 {
 namespace {
 
@@ -128,11 +126,10 @@ GdiObject<HBITMAP> DecodeGif(std::span<const unsigned char> file, COLORREF backg
     }
 }
 
-Icon MakeHandCursor() {
+Cursor MakeCursor(std::span<const unsigned char> file) {
     // A .cur file: a 6-byte directory, one 16-byte entry whose plane and bit-count words
     // hold the hot spot, then the image. A cursor resource is the hot spot followed by
     // the image, which is what CreateIconFromResourceEx reads.
-    const std::span<const unsigned char> file = pictures::HandCursor();
     constexpr std::size_t kDirectory = 6, kEntry = 16;
     if (file.size() < kDirectory + kEntry || Word(file, 2) != 2) return {};
     const std::uint32_t size = Dword(file, kDirectory + 8);
@@ -142,9 +139,9 @@ Icon MakeHandCursor() {
         std::vector<BYTE> resource(4 + size);
         std::memcpy(resource.data(), file.data() + kDirectory + 4, 4);  // hot spot x, y
         std::memcpy(resource.data() + 4, file.data() + offset, size);
-        return Icon(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()),
-                                             FALSE, 0x00030000, file[kDirectory],
-                                             file[kDirectory + 1], LR_DEFAULTCOLOR));
+        return Cursor(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()),
+                                               FALSE, 0x00030000, file[kDirectory],
+                                               file[kDirectory + 1], LR_DEFAULTCOLOR));
     } catch (...) {
         return {};
     }
