@@ -11,10 +11,10 @@ namespace glimra::platform {
 // What the window reports, one event at a time on the user-interface thread.
 class SaverEvents {
   public:
-    virtual void Form_Click() = 0;     // any mouse button pressed
-    virtual void Form_KeyPress() = 0;  // a key that produces a character
+    virtual void Form_Click() = 0;                      // any mouse button pressed
+    virtual void Form_KeyPress() = 0;                   // a key that produces a character
     virtual void Form_MouseMove(float x, float y) = 0;  // window coordinates in twips
-    virtual void Form_Unload() = 0;    // the window is going, for whatever cause
+    virtual void Form_Unload() = 0;                     // the window is going, for whatever cause
     virtual void Timer1_Timer() = 0;
 
   protected:
@@ -50,9 +50,10 @@ class SaverWindow {
 std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events);
 
 // A screen-saver host's display mode (X11): the saver window made after this call makes
-// no window of its own. Its Load draws on `window` itself, takes no input from it, and the
-// form unloads when the window goes; Show, MakeTopmost and ShowCursor leave the host's
-// window alone. Defined only where such hosts exist.
+// no window of its own. Its Load draws on `window` itself (0: the root window), takes no
+// input from it, ends the process at once when there is no such window, and unloads when
+// the window goes; Show, MakeTopmost and ShowCursor leave the host's window alone.
+// Defined only where such hosts exist.
 void DrawOnHostWindow(HostHandle window);
 
 }  // namespace glimra::platform
