@@ -144,3 +144,49 @@ def dots(shot, area):
 def xdotool(state, *args):
     return subprocess.run(["xdotool"] + [str(a) for a in args], env=env(state),
                           capture_output=True, text=True).stdout.strip()
+
+
+def start(state, *args, extra_env=None):
+    return subprocess.Popen([os.environ["GLIMRA_LUMECK"]] + list(args),
+                            env=dict(env(state), **(extra_env or {})),
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def ended(process, timeout):
+    """True when the process has ended within the time."""
+    return poll(lambda: process.poll() is not None, timeout)
+
+
+def write_settings(state, count, speed):
+    folder = os.path.join(state["config"], "Vestrel")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "settings.ini"), "w") as out:
+        out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % (count, speed))
+
+
+class Host:
+    """A window made by the tests' helper, standing in for a preview host."""
+
+    def __init__(self, state, width, height):
+        self.process = subprocess.Popen([os.environ["GLIMRA_HOST_WINDOW"], str(width),
+                                         str(height)], env=env(state), text=True,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.id = int(self.process.stdout.readline())
+
+    def command(self, line):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+        lines = []
+        while (reply := self.process.stdout.readline().strip()) != "done":
+            lines.append(reply)
+        return lines
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+        self.process.stdout.close()
+
+
+def round_dots(blobs, width):
+    """The blobs that are single whole dots of the pen's width."""
+    return [b for b in blobs if b[0][2] - b[0][0] == width and b[0][3] - b[0][1] == width]
