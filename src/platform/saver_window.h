@@ -25,6 +25,11 @@ class SaverEvents {
 // (sign-extended from 32 bits), an X window id on X11.
 using HostHandle = std::int64_t;
 
+// How a command line writes a host window's handle: Windows passes an HWND as decimal,
+// and X11 tools print window ids in hexadecimal as well. Each platform names its own.
+enum class HostHandleForm { kWindows, kX11 };
+extern const HostHandleForm kHostHandleForm;
+
 class SaverWindow {
   public:
     virtual ~SaverWindow() = default;

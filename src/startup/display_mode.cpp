@@ -2,6 +2,11 @@
 
 #include <charconv>
 
+#include "platform/platform.h"
+#include "platform/saver_window.h"
+#include "saver/form1.h"
+#include "startup/module1.h"
+
 namespace glimra {
 
 namespace {
@@ -40,6 +45,17 @@ std::optional<DisplayMode> ReadDisplayMode(std::span<const std::string_view> arg
         return DisplayMode{WindowId(xscreensaver_window), 12};
     }
     return DisplayMode{0, 12};
+}
+
+// Form1 is shown as in the full-screen saver, but on the host's window: its load draws
+// there, and showing it leaves the host's window as it is.
+void RunDisplayMode(const DisplayMode& mode) {
+    if (mode.window < 0) platform::End();
+    Module1::ReadSettings();
+    platform::DrawOnHostWindow(mode.window);
+    Form1& form = Form1::Instance();
+    form.Show();
+    form.SetDrawWidth(mode.draw_width);
 }
 
 }  // namespace glimra

@@ -45,8 +45,8 @@ class DisplayMode(unittest.TestCase):
         self.assertEqual(process.returncode, 0)
 
     def test_environment_window_beside_a_running_saver_ends_with_its_window(self):
-        host = self.host()
         preview = self.start("/p", str(self.host().id))  # holds the single-instance lock
+        host = self.host()  # made last, so on top of the preview's host
         process = self.start("-root", extra_env={"XSCREENSAVER_WINDOW": str(host.id)})
         self.assertTrue(self.dots_in_host(12), "no 12 px dots in the host's window")
         self.assertIsNone(preview.poll())
@@ -57,6 +57,15 @@ class DisplayMode(unittest.TestCase):
         for args in (["--window-id", "123456789"], ["--window-id", "zz"], ["-window-id"]):
             with self.subTest(args=args):
                 self.assertTrue(xenv.ended(self.start(*args), 2))
+
+
+def running(pid):
+    """Whether the process runs: a zombie has ended, only its parent has not reaped it."""
+    try:
+        with open("/proc/%d/stat" % pid) as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except FileNotFoundError:
+        return False
 
 
 def as_nobody(state, home, *command, **kwargs):
@@ -101,7 +110,7 @@ class UnderXScreenSaver(unittest.TestCase):
                                               (0, 0, 2048, 768)), 5)
             self.assertTrue(lit, "no dots on the screen")
             self.assertEqual(command("-deactivate"), 0)
-            gone = xenv.poll(lambda: not any(os.path.exists("/proc/%d" % p) for p in pids), 1.0)
+            gone = xenv.poll(lambda: not any(map(running, pids)), 1.0)
             self.assertTrue(gone, "lumeck still runs a second after -deactivate")
             left = subprocess.run(["pgrep", "-u", "65534", "-f", lumeck], capture_output=True)
             self.assertEqual(left.stdout, b"")

@@ -18,6 +18,8 @@
 
 namespace glimra::platform {
 
+const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
+
 namespace {
 
 bool g_display_mode = false;
@@ -132,6 +134,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         height_ = monitor.height;
     }
     gc_ = XCreateGC(display_, window_, 0, nullptr);
+    if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
     posix::FormLoaded();
