@@ -28,15 +28,18 @@ struct XSource {
     GPollFD poll;
 };
 
+// Only events already read count here: XPending would cost a system call at every turn of
+// the loop, and the poll on the connection reports anything the server has sent since.
 gboolean Prepare(GSource*, gint* timeout) {
     *timeout = -1;
     XFlush(g_display);
-    return g_lost != 0 || XPending(g_display) > 0;
+    return g_lost != 0 || XEventsQueued(g_display, QueuedAlready) > 0;
 }
 
 gboolean Check(GSource* source) {
     const auto* x = reinterpret_cast<XSource*>(source);
-    return g_lost != 0 || (x->poll.revents & G_IO_IN) != 0 || XPending(g_display) > 0;
+    return g_lost != 0 || (x->poll.revents & (G_IO_IN | G_IO_HUP | G_IO_ERR)) != 0 ||
+           XEventsQueued(g_display, QueuedAlready) > 0;
 }
 
 void Deliver(const XEvent& event) {
