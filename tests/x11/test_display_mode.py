@@ -10,25 +10,8 @@ import unittest
 import xenv
 
 
-class DisplayMode(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.state = xenv.load_state()
-        xenv.write_settings(cls.state, 200, 100)
-
-    def host(self):
-        host = xenv.Host(self.state, 152, 112)
-        self.addCleanup(host.close)
-        return host
-
-    def start(self, *args, **kwargs):
-        process = xenv.start(self.state, *args, **kwargs)
-        self.addCleanup(lambda: process.poll() is None and process.kill())
-        return process
-
-    def painted(self, width):
-        return xenv.poll(lambda: len(xenv.round_dots(xenv.dots(
-            self.state["display"], (1100, 100, 152, 112)), width)) >= 3)
+class DisplayMode(xenv.Case):
+    settings = (200, 100)
 
     def test_paints_the_hosts_window_itself_and_ends_on_sigterm(self):
         host = self.host()

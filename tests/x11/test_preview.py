@@ -5,23 +5,15 @@ import unittest
 import xenv
 
 
-class Preview(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.state = xenv.load_state()
-        xenv.write_settings(cls.state, 30, 100)
-
+class Preview(xenv.Case):
     def test_fills_follows_and_ends_with_its_host(self):
         for form in ("%d", "0x%x"):
             with self.subTest(form=form):
-                host = xenv.Host(self.state, 152, 112)
-                self.addCleanup(host.close)
-                preview = xenv.start(self.state, "/p", form % host.id)
-                self.addCleanup(lambda: preview.poll() is None and preview.kill())
+                host = self.host()
+                preview = self.start("/p", form % host.id)
                 self.assertEqual(xenv.poll(lambda: host.command("query")),
                                  ["152x112+0+0 viewable"])
-                self.assertTrue(xenv.poll(lambda: len(xenv.round_dots(xenv.dots(
-                    self.state["display"], (1100, 100, 152, 112)), 4)) >= 3), "no 4 px dots")
+                self.assertTrue(self.painted(4), "no 4 px dots")
                 xenv.xdotool(self.state, "mousemove", 1150, 150, "click", 1, "key", "a",
                              "mousemove", 1200, 160)
                 host.command("resize 300 200")
@@ -37,7 +29,7 @@ class Preview(unittest.TestCase):
                               capture_output=True).stdout.split("Window id: ")[1].split()[0]
         for argument in ("/p 0", "/p 123456789", "/p:1234", "/p", "/p 0x7fffff0", "/p " + root):
             with self.subTest(argument=argument):
-                process = xenv.start(self.state, *argument.split(" ", 1))
+                process = self.start(*argument.split(" ", 1))
                 self.assertTrue(xenv.ended(process, 2))
                 self.assertEqual(process.returncode, 0)
                 self.assertEqual(xenv.xdotool(self.state, "search", "--name", "^Form1$"), "")

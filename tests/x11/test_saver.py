@@ -7,16 +7,12 @@ import unittest
 import xenv
 
 
-class Saver(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.state = xenv.load_state()
-        xenv.write_settings(cls.state, 10, 100)
+class Saver(xenv.Case):
+    settings = (10, 100)
 
-    def start(self):
+    def show(self):
         xenv.xdotool(self.state, "mousemove", 1500, 400)
-        saver = xenv.start(self.state, "/s")
-        self.addCleanup(lambda: saver.poll() is None and saver.kill())
+        saver = self.start("/s")
         window = xenv.poll(lambda: xenv.xdotool(self.state, "search", "--name", "^Form1$"))
         self.assertTrue(window, "no saver window")
         return saver, window
@@ -26,7 +22,7 @@ class Saver(unittest.TestCase):
                               env=xenv.env(self.state), capture_output=True).stdout.strip()
 
     def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
-        saver, window = self.start()
+        saver, window = self.show()
         geometry = xenv.xdotool(self.state, "getwindowgeometry", window)
         self.assertIn("Position: 1024,0", geometry)
         self.assertIn("Geometry: 1024x768", geometry)
@@ -49,7 +45,7 @@ class Saver(unittest.TestCase):
             (["mousemove", "1600", "500", "sleep", "0.2", "mousemove", "1700", "600"], True)]
         for command, ends in cases:
             with self.subTest(command=command):
-                saver, _ = self.start()
+                saver, _ = self.show()
                 xenv.xdotool(self.state, *command)
                 self.assertEqual(xenv.ended(saver, 1.5 if ends else 0.7), ends)
                 saver.send_signal(signal.SIGINT)
@@ -58,9 +54,7 @@ class Saver(unittest.TestCase):
                 self.assertEqual(self.cursor(), "visible")
 
     def test_one_of_twenty_simultaneous_starts_runs(self):
-        starts = [xenv.start(self.state, "/s") for _ in range(20)]
-        for saver in starts:
-            self.addCleanup(lambda s=saver: s.poll() is None and s.kill())
+        starts = [self.start("/s") for _ in range(20)]
         xenv.poll(lambda: sum(s.poll() is None for s in starts) == 1, 10)
         self.assertEqual(sum(s.poll() is None for s in starts), 1)
         self.assertTrue(xenv.poll(lambda: xenv.xdotool(self.state, "search", "--name", "Form1")))

@@ -4,6 +4,7 @@ import json
 import os
 import subprocess
 import time
+import unittest
 
 PRIMARY = (1024, 0, 1024, 768)  # x, y, width, height
 
@@ -95,9 +96,7 @@ def write_settings(state, count, speed):
         out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % (count, speed))
 
 
-class Host:
-    """A window of the tests' helper at 1100,100, standing in for a preview host."""
-
+class Host:  # the helper's window at 1100,100, standing in for a preview host
     def __init__(self, state, width, height):
         self.process = subprocess.Popen([os.environ["GLIMRA_HOST_WINDOW"], str(width),
                                          str(height)], env=env(state), text=True,
@@ -112,3 +111,28 @@ class Host:
         self.process.stdin.close()
         self.process.wait(10)
         self.process.stdout.close()
+
+
+class Case(unittest.TestCase):
+    """A test on the shared display, with the settings it starts lumeck with."""
+    settings = (30, 100)
+
+    @classmethod
+    def setUpClass(cls):
+        cls.state = load_state()
+        write_settings(cls.state, *cls.settings)
+
+    def host(self, width=152, height=112):
+        host = Host(self.state, width, height)
+        self.addCleanup(host.close)
+        return host
+
+    def start(self, *args, **kwargs):
+        process = start(self.state, *args, **kwargs)
+        self.addCleanup(lambda: process.poll() is None and process.kill())
+        return process
+
+    def painted(self, width):
+        """Whether dots of the pen's width appear in a host's window."""
+        return poll(lambda: len(round_dots(dots(self.state["display"], (1100, 100, 152, 112)),
+                                           width)) >= 3)
