@@ -134,6 +134,12 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         height_ = monitor.height;
     }
     gc_ = XCreateGC(display_, window_, 0, nullptr);
+    // The run-time error box must be usable over a full-screen saver.
+    posix::OnBeforeErrorBox([] {
+        XUngrabKeyboard(x11::Connection(), CurrentTime);
+        XUngrabPointer(x11::Connection(), CurrentTime);
+        XFlush(x11::Connection());
+    });
     if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
