@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Builds Lumeck.scr if needed and runs it with the given switch ("/s", "/p <hwnd>", "/v",
-# "/c", or nothing for the settings dialog): natively on Windows, under Wine elsewhere.
+# Runs the saver with the given switch ("/s", "/p <id>", "/v", "/c", or nothing for the
+# settings dialog). On Linux it builds and runs the native lumeck (also "--root" or
+# "--window-id <id>", as screen-saver hosts start it); with --wine first, or on Windows,
+# it builds and runs Lumeck.scr, under Wine on Linux.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scr=build/windows/Lumeck.scr
 case "$(uname -s)" in
-  MINGW* | MSYS* | CYGWIN*) native=1 ;;
-  *) native=0 ;;
+  MINGW* | MSYS* | CYGWIN*) native_windows=1 ;;
+  *) native_windows=0 ;;
 esac
-
-if [[ ! -d build/windows ]]; then
-  cmake --preset windows
+wine=$native_windows
+if [[ ${1:-} == --wine ]]; then
+  wine=1
+  shift
 fi
-cmake --build --preset windows --target lumeck
 
-if ((native)); then
+if ((!wine)); then
+  [[ -d build/linux ]] || cmake --preset linux
+  cmake --build --preset linux
+  exec build/linux/lumeck "$@"
+fi
+
+scr=build/windows/Lumeck.scr
+[[ -d build/windows ]] || cmake --preset windows
+cmake --build --preset windows --target lumeck
+if ((native_windows)); then
   exec "$scr" "$@"
 fi
 command -v wine >/dev/null || {

@@ -54,4 +54,11 @@ class SaverWindow {
 
 std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events);
 
+// A screen-saver host's display mode (X11): the saver window made after this call makes
+// no window of its own. Its Load draws on `window` itself (0: the root window), takes no
+// input from it, ends the process at once when there is no such window, and unloads when
+// the window goes; Show, MakeTopmost and ShowCursor leave the host's window alone.
+// Defined only where such hosts exist.
+void DrawOnHostWindow(HostHandle window);
+
 }  // namespace glimra::platform

@@ -37,10 +37,14 @@ void ShowStatement() {
 
 }  // namespace
 
-void Main() {
-    if (platform::PrevInstance()) platform::End();
+void ReadSettings() {
     pointlimit = ReadSetting(kPointCountRule);
     drawinterval = ReadSetting(kIntervalRule);
+}
+
+void Main() {
+    if (platform::PrevInstance()) platform::End();
+    ReadSettings();
 
     const std::wstring argument_text = platform::CommandText();
     switch (SelectMode(argument_text)) {
