@@ -30,7 +30,8 @@ inline constexpr const char* kModuleEntryName = "glimra_gtk_module";
 inline constexpr const char* kModuleFileName = "lumeck-gtk.so";
 
 // Loads the module on first use: beside the executable (the build tree), then in
-// ../lib/lumeck relative to it (an installed tree). Raises a RuntimeError when it cannot.
+// ../../lib/lumeck relative to it (an installed tree keeps the executable in
+// libexec/xscreensaver). Raises a RuntimeError when it cannot.
 const Module& LoadedModule();
 
 }  // namespace glimra::gtk

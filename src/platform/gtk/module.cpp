@@ -1,0 +1,26 @@
+// The module's entry point: GTK starts here, on the first need of a dialog or a box.
+#include "platform/gtk/module.h"
+
+#include <gtk/gtk.h>
+
+#include "platform/gtk/boxes.h"
+#include "platform/gtk/dialog.h"
+
+namespace {
+
+const glimra::gtk::Module kModule{glimra::gtk::MsgBox, glimra::gtk::ErrorBox,
+                                  glimra::gtk::NewDialog};
+
+}  // namespace
+
+// Null when GTK cannot start (no display to open).
+extern "C" __attribute__((visibility("default"))) const glimra::gtk::Module* glimra_gtk_module() {
+    static const bool started = [] {
+        if (!gtk_init_check(nullptr, nullptr)) return false;
+        // A click in the speed bar's track moves it by a page, as the layout expects,
+        // rather than jumping to the pointer.
+        g_object_set(gtk_settings_get_default(), "gtk-primary-button-warps-slider", FALSE, nullptr);
+        return true;
+    }();
+    return started ? &kModule : nullptr;
+}
