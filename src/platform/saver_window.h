@@ -49,4 +49,10 @@ class SaverWindow {
 
 std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events);
 
+// A screen-saver host's display mode (X11): the saver window made after this call makes
+// no window of its own. Its Load draws on `window` itself, takes no input from it, and the
+// form unloads when the window goes; Show, MakeTopmost and ShowCursor leave the host's
+// window alone. Defined only where such hosts exist.
+void DrawOnHostWindow(HostHandle window);
+
 }  // namespace glimra::platform

@@ -20,4 +20,16 @@ inline constexpr std::uint32_t RGB24(int red, int green, int blue) {
     return static_cast<std::uint32_t>(red + 256 * green + 65536 * blue);
 }
 
+// The pixels a round dot covers: a square of `width` pixels centred on the point, so that
+// an even width leans one pixel up and to the left. Right and bottom are exclusive.
+struct PixelBox {
+    int left, top, right, bottom;
+};
+inline constexpr PixelBox DotBox(int x, int y, int width) {
+    if (width < 1) width = 1;
+    const int left = x - width / 2;
+    const int top = y - width / 2;
+    return {left, top, left + width, top + width};
+}
+
 }  // namespace glimra

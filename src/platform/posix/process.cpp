@@ -1,0 +1,111 @@
+// The runtime's process services on Linux: the instance lock, the end, the argument text,
+// the run-time error report and the GLib loop that runs while a form is loaded.
+#include "platform/posix/process.h"
+
+#include <glib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "platform/gtk/module.h"
+#include "platform/platform.h"
+#include "platform/posix/instance_lock.h"
+#include "platform/posix/settings_store.h"
+#include "platform/posix/text.h"
+
+namespace glimra::posix {
+
+namespace {
+
+int g_argc = 0;
+char** g_argv = nullptr;
+int g_forms_loaded = 0;
+void (*g_release_input)() = nullptr;
+
+}  // namespace
+
+void SetArguments(int argc, char** argv) {
+    g_argc = argc;
+    g_argv = argv;
+}
+
+void FormLoaded() { ++g_forms_loaded; }
+void FormUnloaded() { --g_forms_loaded; }
+void OnBeforeErrorBox(void (*release)()) { g_release_input = release; }
+
+// The description also goes to stderr: a display mode's host logs it, and without the GTK
+// module it is the only report.
+void ReportRuntimeError(int number, const wchar_t* description) {
+    if (g_release_input != nullptr) g_release_input();
+    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", number,
+                 ToUtf8(description).c_str());
+    try {
+        gtk::LoadedModule().error_box(number, description);
+    } catch (...) {
+    }
+    std::fflush(stderr);
+    _exit(number);
+}
+
+}  // namespace glimra::posix
+
+namespace glimra::platform {
+
+// A user's lock lives in their runtime folder, or in a private folder under /tmp (which,
+// unlike $TMPDIR, every process of the user agrees on). No safe place for it: the lock
+// cannot be had, which counts as another instance.
+bool PrevInstance() {
+    static const bool previous = [] {
+        const std::string folder = posix::LockFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp");
+        return folder.empty() || !posix::TakeLock(folder + "/glimra-lumeck.lock");
+    }();
+    return previous;
+}
+
+void End() { _exit(0); }
+
+std::wstring CommandText() {
+    std::string text;
+    for (int i = 1; i < posix::g_argc; ++i) {
+        if (i > 1) text += ' ';
+        text += posix::g_argv[i];
+    }
+    return posix::FromUtf8(text);
+}
+
+void MsgBox(std::wstring_view text, std::wstring_view title) {
+    gtk::LoadedModule().msg_box(text, title);
+}
+
+std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                        std::wstring_view default_text) {
+    return posix::ReadSetting(posix::SettingsFile(posix::ToUtf8(app)), posix::ToUtf8(section),
+                              posix::ToUtf8(key), default_text);
+}
+
+void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
+                 std::wstring_view text) {
+    posix::WriteSetting(posix::SettingsFile(posix::ToUtf8(app)), posix::ToUtf8(section),
+                        posix::ToUtf8(key), text);
+}
+
+void Guarded(void (*body)(void*), void* context) noexcept {
+    try {
+        body(context);
+    } catch (const RuntimeError& error) {
+        posix::ReportRuntimeError(error.number, error.description.c_str());
+    } catch (const std::bad_alloc&) {
+        posix::ReportRuntimeError(7, L"内存不足");
+    } catch (...) {
+        posix::ReportRuntimeError(51, L"内部错误");
+    }
+}
+
+void RunMessageLoop() {
+    while (posix::g_forms_loaded > 0) g_main_context_iteration(nullptr, TRUE);
+}
+
+}  // namespace glimra::platform
