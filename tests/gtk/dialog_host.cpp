@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         GLIMRA_MAKER_NAME,
         pictures::HandCursor()};
     Events events;
-    auto dialog = module.new_dialog(spec, events, Guard);
+    auto dialog = module.new_dialog(spec, events, Guard, nullptr);
     events.dialog = dialog.get();
     dialog->Show();
     if (std::strcmp(mode, "error") == 0) {

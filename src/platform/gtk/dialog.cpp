@@ -60,8 +60,8 @@ void ApplyStyle(const Pixels& px) {
 
 class Dialog final : public platform::DialogWindow {
   public:
-    Dialog(const DialogSpec& spec, platform::DialogEvents& events, Guard guard)
-        : spec_(spec), events_(events), guard_(guard) {}
+    Dialog(const DialogSpec& spec, platform::DialogEvents& events, Guard guard, void (*closed)())
+        : spec_(spec), events_(events), guard_(guard), closed_(closed) {}
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
     ~Dialog() override { Unload(); }
@@ -155,13 +155,16 @@ class Dialog final : public platform::DialogWindow {
 
     // The close box unloads the dialog, which stores nothing.
     static gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
-        static_cast<Dialog*>(self)->Unload();
+        auto* dialog = static_cast<Dialog*>(self);
+        dialog->Unload();
+        if (dialog->closed_) dialog->closed_();
         return TRUE;
     }
 
     const DialogSpec spec_;
     platform::DialogEvents& events_;
     const Guard guard_;
+    void (*const closed_)();
     GtkWidget* window_ = nullptr;
     bool loading_ = false;
     std::vector<std::pair<int, GtkWidget*>> widgets_;
@@ -311,8 +314,9 @@ void Dialog::Report(int control) {
 }  // namespace
 
 std::unique_ptr<platform::DialogWindow> NewDialog(const DialogSpec& spec,
-                                                  platform::DialogEvents& events, Guard guard) {
-    return std::make_unique<Dialog>(spec, events, guard);
+                                                  platform::DialogEvents& events, Guard guard,
+                                                  void (*closed)()) {
+    return std::make_unique<Dialog>(spec, events, guard, closed);
 }
 
 GtkWindow* LoadedDialogWindow() { return loaded_window; }

@@ -12,7 +12,8 @@ namespace glimra::gtk {
 using Guard = void (*)(void (*body)(void*), void* context);
 
 std::unique_ptr<platform::DialogWindow> NewDialog(const platform::DialogSpec& spec,
-                                                  platform::DialogEvents& events, Guard guard);
+                                                  platform::DialogEvents& events, Guard guard,
+                                                  void (*closed)());
 
 // The loaded dialog's window, which owns the run-time error box; null when none is loaded.
 GtkWindow* LoadedDialogWindow();

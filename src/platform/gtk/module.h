@@ -19,9 +19,12 @@ struct Module {
     void (*msg_box)(std::wstring_view text, std::wstring_view title);
     // Modal over the loaded form's window, if any; returns when it is closed.
     void (*error_box)(int number, std::wstring_view description);
+    // `closed` runs when the user closes the dialog by its close box: the dialog has then
+    // unloaded itself, without the owner's Unload, and the owner counts it as gone.
     std::unique_ptr<platform::DialogWindow> (*new_dialog)(const platform::DialogSpec& spec,
                                                           platform::DialogEvents& events,
-                                                          void (*guard)(void (*)(void*), void*));
+                                                          void (*guard)(void (*)(void*), void*),
+                                                          void (*closed)());
 };
 
 // The module's one entry point, looked up by name after dlopen.
