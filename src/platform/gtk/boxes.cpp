@@ -20,6 +20,7 @@ void RunBox(GtkWindow* owner, GtkMessageType type, const std::string& title,
         gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(box), "%s", detail.c_str());
     }
     gtk_window_set_title(GTK_WINDOW(box), title.c_str());
+    atk_object_set_name(gtk_widget_get_accessible(box), title.c_str());  // not "Information"
     gtk_window_set_position(GTK_WINDOW(box),
                             owner ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     gtk_dialog_run(GTK_DIALOG(box));

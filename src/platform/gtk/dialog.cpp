@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gtk/pictures.h"
+#include "platform/gtk/scroll_bar.h"
 #include "platform/gtk/text.h"
 
 namespace glimra::gtk {
@@ -19,6 +20,7 @@ namespace {
 GtkWindow* loaded_window = nullptr;
 
 constexpr const char* kWindowName = "glimra-settings";
+constexpr int kScrollArrowTwips = 255;  // a scroll arrow's width: 17 pixels at 96 DPI
 
 // The screen's DPI as GDK reports it (Xft.dpi, the figure that Pango sizes fonts by), so
 // that the places and the fonts grow together.
@@ -36,7 +38,7 @@ struct Pixels {
 // The look that the table assumes, for this dialog only: the dialog's font with a CJK
 // stand-in for "宋体", no theme padding that would push a control past its place, and a
 // speed bar that shows its end arrows even where the theme hides them.
-void ApplyStyle(const Pixels& px) {
+void ApplyStyle(int arrow_width) {
     static GtkCssProvider* provider = nullptr;
     if (!provider) {
         provider = gtk_css_provider_new();
@@ -44,7 +46,7 @@ void ApplyStyle(const Pixels& px) {
                                                   GTK_STYLE_PROVIDER(provider),
                                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     }
-    const std::string arrow = std::to_string(px(255)) + "px";
+    const std::string arrow = std::to_string(arrow_width) + "px";
     const std::string css =
         "#glimra-settings { font-family: \"宋体\", \"SimSun\", \"WenQuanYi Zen Hei\","
         " \"Noto Sans CJK SC\"; font-size: 9pt; }\n"
@@ -169,6 +171,7 @@ class Dialog final : public platform::DialogWindow {
     bool loading_ = false;
     std::vector<std::pair<int, GtkWidget*>> widgets_;
     Ref<GdkCursor> hand_cursor_;
+    int arrow_width_ = 0;  // of the scroll bar's end arrows, in pixels
 };
 
 // A control in a frame is placed relative to the frame's top-left corner.
@@ -189,7 +192,8 @@ void Dialog::Load() {
     loading_ = true;
     const Pixels px{ScreenDpi()};
     const double scale = px.dpi / 96.0;
-    ApplyStyle(px);
+    arrow_width_ = px(kScrollArrowTwips);
+    ApplyStyle(arrow_width_);
 
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(window_);
@@ -258,14 +262,9 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
             widget = gtk_entry_new();
             gtk_entry_set_width_chars(GTK_ENTRY(widget), 1);  // the place sets the width
             break;
-        case ControlKind::kScrollBar: {
-            const platform::ScrollSpec& range = spec_.scroll;
-            GtkAdjustment* adjustment = gtk_adjustment_new(range.min, range.min, range.max,
-                                                           range.small_step, range.large_step, 0);
-            widget = gtk_scrollbar_new(GTK_ORIENTATION_HORIZONTAL, adjustment);
-            gtk_range_set_round_digits(GTK_RANGE(widget), 0);
+        case ControlKind::kScrollBar:
+            widget = NewScrollBar(spec_.scroll, arrow_width_);
             break;
-        }
         case ControlKind::kLabel:
             widget = gtk_label_new(caption.c_str());
             gtk_label_set_xalign(GTK_LABEL(widget), 0);
