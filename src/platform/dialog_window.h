@@ -17,7 +17,7 @@ struct ControlSpec {
     std::string_view name;
     int id;
     ControlKind kind;
-    int container;  // the id of the frame it sits in, or 0 for the dialog
+    int container;                 // the id of the frame it sits in, or 0 for the dialog
     int left, top, width, height;  // twips, relative to the container
     std::wstring_view caption;
     ControlFont font;
@@ -31,11 +31,11 @@ struct ScrollSpec {
 
 struct DialogSpec {
     std::wstring_view caption;
-    int client_width, client_height;  // twips
-    int client_left, client_top;      // twips from the screen's top-left corner
-    std::span<const ControlSpec> controls;  // tab order, also stacking order (first on top)
-    ScrollSpec scroll;                      // the one scroll bar's range and steps
-    std::wstring_view image_tooltip;        // the image's tooltip
+    int client_width, client_height;              // twips
+    int client_left, client_top;                  // twips from the screen's top-left corner
+    std::span<const ControlSpec> controls;        // tab order, also stacking order (first on top)
+    ScrollSpec scroll;                            // the one scroll bar's range and steps
+    std::wstring_view image_tooltip;              // the image's tooltip
     std::span<const unsigned char> image_cursor;  // .cur file shown over the image
 };
 
@@ -43,7 +43,7 @@ struct DialogSpec {
 // controls the program does not handle are not reported.
 class DialogEvents {
   public:
-    virtual void Form_Load() = 0;                // after the controls exist, before shown
+    virtual void Form_Load() = 0;                 // after the controls exist, before shown
     virtual void Control_Click(int control) = 0;  // a button or the image
   protected:
     ~DialogEvents() = default;
@@ -64,6 +64,7 @@ class DialogWindow {
     virtual void Unload() = 0;
 };
 
+// The window keeps the spec; what its views and spans show must outlive the window.
 std::unique_ptr<DialogWindow> NewDialogWindow(const DialogSpec& spec, DialogEvents& events);
 
 }  // namespace glimra::platform

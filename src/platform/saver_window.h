@@ -11,10 +11,10 @@ namespace glimra::platform {
 // What the window reports, one event at a time on the user-interface thread.
 class SaverEvents {
   public:
-    virtual void Form_Click() = 0;     // any mouse button pressed
-    virtual void Form_KeyPress() = 0;  // a key that produces a character
+    virtual void Form_Click() = 0;                      // any mouse button pressed
+    virtual void Form_KeyPress() = 0;                   // a key that produces a character
     virtual void Form_MouseMove(float x, float y) = 0;  // window coordinates in twips
-    virtual void Form_Unload() = 0;    // the window is going, for whatever cause
+    virtual void Form_Unload() = 0;                     // the window is going, for whatever cause
     virtual void Timer1_Timer() = 0;
 
   protected:
@@ -24,6 +24,11 @@ class SaverEvents {
 // A host window's handle as the command line names it: an HWND's value on Windows
 // (sign-extended from 32 bits), an X window id on X11.
 using HostHandle = std::int64_t;
+
+// How a command line writes a host window's handle: Windows passes an HWND as decimal,
+// and X11 tools print window ids in hexadecimal as well. Each platform names its own.
+enum class HostHandleForm { kWindows, kX11 };
+extern const HostHandleForm kHostHandleForm;
 
 class SaverWindow {
   public:
@@ -50,9 +55,10 @@ class SaverWindow {
 std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events);
 
 // A screen-saver host's display mode (X11): the saver window made after this call makes
-// no window of its own. Its Load draws on `window` itself, takes no input from it, and the
-// form unloads when the window goes; Show, MakeTopmost and ShowCursor leave the host's
-// window alone. Defined only where such hosts exist.
+// no window of its own. Its Load draws on `window` itself (0: the root window), takes no
+// input from it, ends the process at once when there is no such window, and unloads when
+// the window goes; Show, MakeTopmost and ShowCursor leave the host's window alone.
+// Defined only where such hosts exist.
 void DrawOnHostWindow(HostHandle window);
 
 }  // namespace glimra::platform

@@ -1,35 +1,40 @@
 #pragma once
 // The saver window: black, borderless, one dot per tick of Timer1, and closed by a click,
 // a character key or a real movement of the mouse unless it is a preview.
+#include <memory>
+
 #include "platform/runtime/random.h"
-#include "platform/win32/form.h"
+#include "platform/saver_window.h"
 #include "saver/mouse_rule.h"
 #include "saver/painter.h"
 
 namespace glimra {
 
-class Form1 final : public win32::Form {
+class Form1 final : public platform::SaverEvents {
   public:
     static Form1& Instance();
 
-    void SetDrawWidth(int pixels) { draw_width_ = pixels; }
-    // In the preview: unload once the host's window is gone, should its destruction not
-    // reach this window.
-    void WatchHost(HWND host);
+    // What start-up does with the form; each loads it first, as any use of a form does.
+    void Show();
+    void SetDrawWidth(int pixels);
+    void MakeTopmost();
+    void ShowCursor(bool show);
+    // Form_Load, then the window becomes a child of the preview's host. False when the
+    // host cannot take it.
+    bool AttachToPreview(platform::HostHandle host);
 
   private:
     Form1();
-    void Form_Load() override;
-    void Form_Click();
-    void Form_KeyPress();
-    void Form_MouseMove(float x, float y);
+    platform::SaverWindow& Loaded();  // the window, loading the form at its first use
+    void Form_Load();
+    void Form_Click() override;
+    void Form_KeyPress() override;
+    void Form_MouseMove(float x, float y) override;
     void Form_Unload() override;
-    void Timer1_Timer();
+    void Timer1_Timer() override;
     void createpoint();
-    bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
 
-    int draw_width_ = 1;
-    HWND host_ = nullptr;
+    std::unique_ptr<platform::SaverWindow> window_;
     PointPainter painter_;
     MouseMoveRule mouse_;
     ClockRandom random_;

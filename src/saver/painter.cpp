@@ -27,11 +27,4 @@ void PointPainter::createpoint(std::int16_t pointlimit, Surface& surface, Random
     ++number_;
 }
 
-PixelBox DotBox(int x, int y, int width) {
-    if (width < 1) width = 1;
-    const int left = x - width / 2;
-    const int top = y - width / 2;
-    return {left, top, left + width, top + width};
-}
-
 }  // namespace glimra

@@ -11,6 +11,8 @@ extern std::int16_t drawinterval;
 extern std::int16_t inpreview;  // 0 = false, -1 = true
 
 void Main();
+// Main's second step: "NumberofPoint" into pointlimit, then "speed" into drawinterval.
+void ReadSettings();
 void AttachToPreview();
 
 }  // namespace glimra::Module1

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fuzz_support.h"
+#include "platform/runtime/argument_text.h"
 #include "platform/runtime/numbers.h"
 #include "platform/runtime/runtime_error.h"
 #include "startup/command_line.h"

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/runtime/argument_text.h"
 #include "platform/runtime/numbers.h"
 #include "platform/runtime/runtime_error.h"
 #include "test_support.h"

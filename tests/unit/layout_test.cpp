@@ -1,5 +1,7 @@
 #include "settings/layout.h"
 
+#include "platform/runtime/scrolling.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -84,10 +86,11 @@ TEST(Layout, TabStopsFollowTheKeyboardOrderWithoutCaptionAccessKeys) {
 TEST(Scrolled, StepsAndHoldsTheSpeedWithinItsRange) {
     struct Row {
         int position;
-        ScrollAction action;
+        platform::ScrollAction action;
         int to;
         int expected;
     };
+    using platform::ScrollAction;
     const Row rows[] = {
         {500, ScrollAction::kLineLess, 0, 450}, {500, ScrollAction::kLineMore, 0, 550},
         {500, ScrollAction::kPageLess, 0, 300}, {500, ScrollAction::kPageMore, 0, 700},
@@ -98,7 +101,7 @@ TEST(Scrolled, StepsAndHoldsTheSpeedWithinItsRange) {
         {700, ScrollAction::kTo, 5000, 2000},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(Scrolled(row.position, row.action, row.to), row.expected)
+        EXPECT_EQ(platform::Scrolled(kSpeedScroll, row.position, row.action, row.to), row.expected)
             << row.position << " action " << static_cast<int>(row.action);
     }
 }

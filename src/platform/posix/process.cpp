@@ -40,8 +40,7 @@ void OnBeforeErrorBox(void (*release)()) { g_release_input = release; }
 // module it is the only report.
 void ReportRuntimeError(int number, const wchar_t* description) {
     if (g_release_input != nullptr) g_release_input();
-    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", number,
-                 ToUtf8(description).c_str());
+    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", number, ToUtf8(description).c_str());
     try {
         gtk::LoadedModule().error_box(number, description);
     } catch (...) {

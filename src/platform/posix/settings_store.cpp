@@ -44,8 +44,8 @@ KeyFile Load(const std::string& file) {
 }  // namespace
 
 std::string SettingsFile(std::string_view app) {
-    gchar* path =
-        g_build_filename(g_get_user_config_dir(), std::string(app).c_str(), "settings.ini", nullptr);
+    gchar* path = g_build_filename(g_get_user_config_dir(), std::string(app).c_str(),
+                                   "settings.ini", nullptr);
     std::string file(path);
     g_free(path);
     return file;

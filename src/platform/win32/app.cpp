@@ -1,14 +1,29 @@
+// The process services of platform.h on Windows: the instance lock, the end, the argument
+// text, the message box, the guard and the message loop.
 #include "platform/win32/app.h"
 
+#include "platform/platform.h"
+#include "platform/runtime/argument_text.h"
 #include "platform/runtime/numbers.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
-#include "startup/command_line.h"
 
 namespace glimra::win32 {
 
+void ReportRuntimeError(const RuntimeError& error) {
+    const std::wstring text =
+        L"运行时错误 '" + NumberText(error.number) + L"':\n\n" + error.description;
+    MessageBoxW(Form::LoadedWindow(), text.c_str(), L"Lumeck",
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    ExitProcess(static_cast<UINT>(error.number));
+}
+
+}  // namespace glimra::win32
+
+namespace glimra::platform {
+
 bool PrevInstance() {
-    static KernelHandle mutex;
+    static win32::KernelHandle mutex;
     static bool previous = false;
     if (!mutex) {
         mutex.Reset(CreateMutexW(nullptr, FALSE, L"Local\\Glimra.Lumeck.Instance"));
@@ -21,24 +36,22 @@ void End() { ExitProcess(0); }
 
 std::wstring CommandText() { return ArgumentText(GetCommandLineW()); }
 
-int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
-    return MessageBoxW(nullptr, text.c_str(), title.c_str(), style);
+void MsgBox(std::wstring_view text, std::wstring_view title) {
+    MessageBoxW(nullptr, std::wstring(text).c_str(), std::wstring(title).c_str(),
+                MB_OK | MB_ICONINFORMATION);
 }
 
-void ReportRuntimeError(const RuntimeError& error) {
-    const std::wstring text =
-        L"运行时错误 '" + NumberText(error.number) + L"':\n\n" + error.description;
-    MessageBoxW(nullptr, text.c_str(), L"Lumeck", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-    ExitProcess(static_cast<UINT>(error.number));
+void Guarded(void (*body)(void*), void* context) noexcept {
+    win32::Guarded([&] { body(context); });
 }
 
 void RunMessageLoop() {
     MSG message;
-    while (Form::AnyLoaded() && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (Form::PreTranslate(message)) continue;
+    while (win32::Form::AnyLoaded() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (win32::Form::PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
 }
 
-}  // namespace glimra::win32
+}  // namespace glimra::platform

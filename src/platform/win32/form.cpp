@@ -11,24 +11,16 @@ Form* loaded_form = nullptr;
 
 }  // namespace
 
-HWND Form::hWnd() {
-    if (!window_) Load();
-    return window_;
+// The window goes with its form, quietly: the form's handlers may be gone already.
+Form::~Form() {
+    if (!window_) return;
+    const HWND window = window_;
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    Forget();
+    DestroyWindow(window);
 }
 
-void Form::Show() { ShowWindow(hWnd(), SW_SHOWNORMAL); }
-
-void Form::Unload() {
-    if (window_) DestroyWindow(window_);
-}
-
-bool Form::AnyLoaded() { return loaded_form != nullptr; }
-
-bool Form::PreTranslate(MSG& message) {
-    return loaded_form != nullptr && loaded_form->TranslateKeys(message);
-}
-
-void Form::Load() {
+void Form::Create() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW window_class{};
     if (!GetClassInfoExW(instance, class_.name, &window_class)) {
@@ -45,7 +37,23 @@ void Form::Load() {
                               0, nullptr, nullptr, instance, this);
     if (!window_) throw RuntimeError{kErrInvalidCall, L"无法创建窗体"};
     loaded_form = this;
-    Form_Load();
+}
+
+void Form::Destroy() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool Form::AnyLoaded() { return loaded_form != nullptr; }
+
+HWND Form::LoadedWindow() { return loaded_form != nullptr ? loaded_form->window_ : nullptr; }
+
+bool Form::PreTranslate(MSG& message) {
+    return loaded_form != nullptr && loaded_form->TranslateKeys(message);
+}
+
+void Form::Forget() {
+    window_ = nullptr;
+    if (loaded_form == this) loaded_form = nullptr;
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -61,16 +69,13 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 LRESULT Form::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) {
-        Form_Unload();
-    }
+    if (message == WM_DESTROY) OnDestroy();
     LRESULT result = 0;
     if (OnMessage(message, wparam, lparam, result)) return result;
     result = DefWindowProcW(window_, message, wparam, lparam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        window_ = nullptr;
-        if (loaded_form == this) loaded_form = nullptr;
+        Forget();
         PostQuitMessage(0);
     }
     return result;

@@ -1,7 +1,8 @@
 #pragma once
-// A form: one window class, one window procedure, and the toolkit's life cycle. The form
-// is loaded (window created, Form_Load run) at its first use, and Unload destroys it,
-// running Form_Unload on the way. The message loop ends when no form is loaded.
+// A form's window: one window class, one window procedure, one handler per message. The
+// window is created by Create and destroyed by Destroy, which runs OnDestroy (the form's
+// Form_Unload) on the way; a form that goes away destroys its window without reporting
+// anything. The message loop runs while a form is loaded.
 #include <windows.h>
 
 namespace glimra::win32 {
@@ -20,27 +21,30 @@ class Form {
     explicit Form(const FormClass& form_class) : class_(form_class) {}
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
-    virtual ~Form() = default;
+    virtual ~Form();
 
-    HWND hWnd();  // loads the form at its first use
-    void Show();  // modeless, activates the window
-    void Unload();
+    HWND hWnd() const { return window_; }
+    bool IsLoaded() const { return window_ != nullptr; }
+    // Creates the window, hidden; its WM_CREATE has run when this returns. Raises a
+    // run-time error when the window cannot be made.
+    void Create();
+    void Destroy();
 
     static bool AnyLoaded();
+    static HWND LoadedWindow();  // the loaded form's window, or null
     // Lets the loaded form take a message before it is translated (dialog keys).
     static bool PreTranslate(MSG& message);
 
   protected:
-    virtual void Form_Load() {}
-    virtual void Form_Unload() {}
+    virtual void OnDestroy() {}  // WM_DESTROY, while the window and its children exist
     virtual bool TranslateKeys(MSG&) { return false; }
     // Handles a message; returns false to leave it to the default procedure.
     virtual bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) = 0;
 
   private:
-    void Load();
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+    void Forget();
 
     FormClass class_;
     HWND window_ = nullptr;

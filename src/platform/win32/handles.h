@@ -1,7 +1,7 @@
 #pragma once
 // Small owners for Win32 handles: each releases its handle the one right way, so that no
-// path through a handler can leak a DC, GDI object, icon, key or kernel handle. Windows
-// are owned by their forms, which destroy them on unload.
+// path through a handler can leak a DC, GDI object, icon, cursor, key or kernel handle.
+// Windows are owned by their forms, which destroy them on unload or when they go.
 #include <windows.h>
 
 #include <utility>
@@ -28,6 +28,12 @@ class Owned {
         if (handle_ != Handle{}) Traits::Close(handle_);
         handle_ = handle;
     }
+    // For a call that hands the handle back through an out-parameter: the old one is
+    // released first.
+    Handle* Put() {
+        Reset();
+        return &handle_;
+    }
 
   private:
     Handle handle_{};
@@ -45,14 +51,18 @@ struct KernelTraits {
 struct IconTraits {
     static void Close(HICON icon) { DestroyIcon(icon); }
 };
+struct CursorTraits {
+    static void Close(HCURSOR cursor) { DestroyCursor(cursor); }
+};
 
 template <typename T>
 using GdiObject = Owned<T, GdiObjectTraits>;  // HBRUSH, HBITMAP, HFONT, HPEN
 using RegKey = Owned<HKEY, KeyTraits>;
 using KernelHandle = Owned<HANDLE, KernelTraits>;
-using Icon = Owned<HICON, IconTraits>;  // icons and cursors made at run time
+using Icon = Owned<HICON, IconTraits>;        // icons made at run time
+using Cursor = Owned<HCURSOR, CursorTraits>;  // cursors made at run time
 
-// A DC from GetDC, released to its window.
+// A DC from GetDC, released to its window; a null window gives the screen's DC.
 class WindowDC {
   public:
     explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "pictures.h"
+#include "platform/win32/delayed.h"
 
 namespace glimra::win32 {
 namespace {
@@ -35,11 +35,11 @@ class Com {
 // balanced.
 class ComScope {
   public:
-    ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComScope() : result_(delayed::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     ~ComScope() {
-        if (SUCCEEDED(result_)) CoUninitialize();
+        if (SUCCEEDED(result_)) delayed::CoUninitialize();
     }
     bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
 
@@ -59,8 +59,8 @@ bool DecodeFirstFrame(std::span<const unsigned char> file, Pixels& out) {
     Com<IWICBitmapDecoder> decoder;
     Com<IWICBitmapFrameDecode> frame;
     Com<IWICFormatConverter> converter;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(factory.put()))) ||
+    if (FAILED(delayed::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(factory.put()))) ||
         FAILED(factory->CreateStream(stream.put())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
                                             static_cast<DWORD>(file.size()))) ||
@@ -128,11 +128,10 @@ GdiObject<HBITMAP> DecodeGif(std::span<const unsigned char> file, COLORREF backg
     }
 }
 
-Icon MakeHandCursor() {
+Cursor MakeCursor(std::span<const unsigned char> file) {
     // A .cur file: a 6-byte directory, one 16-byte entry whose plane and bit-count words
     // hold the hot spot, then the image. A cursor resource is the hot spot followed by
     // the image, which is what CreateIconFromResourceEx reads.
-    const std::span<const unsigned char> file = pictures::HandCursor();
     constexpr std::size_t kDirectory = 6, kEntry = 16;
     if (file.size() < kDirectory + kEntry || Word(file, 2) != 2) return {};
     const std::uint32_t size = Dword(file, kDirectory + 8);
@@ -142,9 +141,9 @@ Icon MakeHandCursor() {
         std::vector<BYTE> resource(4 + size);
         std::memcpy(resource.data(), file.data() + kDirectory + 4, 4);  // hot spot x, y
         std::memcpy(resource.data() + 4, file.data() + offset, size);
-        return Icon(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()),
-                                             FALSE, 0x00030000, file[kDirectory],
-                                             file[kDirectory + 1], LR_DEFAULTCOLOR));
+        return Cursor(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()),
+                                               FALSE, 0x00030000, file[kDirectory],
+                                               file[kDirectory + 1], LR_DEFAULTCOLOR));
     } catch (...) {
         return {};
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The dialog's pictures made ready for GDI: the arrow and logo GIFs as bitmaps laid over
-// the face they are shown on, and the logo's hand pointer as a cursor.
+// The dialog's pictures made ready for GDI: GIFs as bitmaps laid over the face they are
+// shown on, and a .cur file as a cursor.
 #include <windows.h>
 
 #include <span>
@@ -9,14 +9,14 @@
 
 namespace glimra::win32 {
 
-// Decodes a GIF file (those of pictures.h) with the Windows Imaging Component and lays
+// Decodes a GIF file with the Windows Imaging Component and lays
 // it over `background`, so that its transparent pixels show that colour. The result
 // is a 32-bit DIB section of the picture's own size, or empty if the bytes do not decode.
 // Initialises COM on the calling thread for the call if it is not yet.
 GdiObject<HBITMAP> DecodeGif(std::span<const unsigned char> file, COLORREF background);
 
-// The hand pointer of pictures::HandCursor(), 32 x 32, hot spot at the fingertip (6, 0);
-// empty if it cannot be made.
-Icon MakeHandCursor();
+// A cursor from the bytes of a .cur file (its first image, with its hot spot); empty if
+// it cannot be made.
+Cursor MakeCursor(std::span<const unsigned char> file);
 
 }  // namespace glimra::win32

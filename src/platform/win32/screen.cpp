@@ -1,12 +1,13 @@
 #include "platform/win32/screen.h"
 
+#include "platform/win32/handles.h"
+
 namespace glimra::win32 {
 
 int ScreenDpi() {
     static const int dpi = [] {
-        const HDC screen = GetDC(nullptr);
-        const int value = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
+        const WindowDC screen(nullptr);
+        const int value = GetDeviceCaps(screen.get(), LOGPIXELSX);
         return value > 0 ? value : 96;
     }();
     return dpi;

@@ -1,11 +1,15 @@
-#include "platform/win32/settings_store.h"
-
+// The per-user program settings on Windows: REG_SZ values under
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>, where the
+// settings of earlier installs of this saver are found. A value of any other type counts
+// as not stored.
 #include <windows.h>
+
+#include "platform/platform.h"
 
 #include "platform/runtime/runtime_error.h"
 #include "platform/win32/handles.h"
 
-namespace glimra::win32 {
+namespace glimra::platform {
 
 namespace {
 
@@ -24,13 +28,11 @@ std::wstring KeyPath(std::wstring_view app, std::wstring_view section) {
 
 std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
                         std::wstring_view default_text) {
-    RegKey config;
-    HKEY opened = nullptr;
+    win32::RegKey config;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
-                      &opened) != ERROR_SUCCESS) {
+                      config.Put()) != ERROR_SUCCESS) {
         return std::wstring(default_text);
     }
-    config.Reset(opened);
     const std::wstring name(key);
     // The value may grow between the two calls; ask again until the buffer holds it.
     for (;;) {
@@ -51,11 +53,10 @@ std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::w
 
 void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
                  std::wstring_view text) {
-    HKEY created = nullptr;
+    win32::RegKey config;
     LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr,
-                                     0, KEY_SET_VALUE, nullptr, &created, nullptr);
+                                     0, KEY_SET_VALUE, nullptr, config.Put(), nullptr);
     if (status != ERROR_SUCCESS) RaiseStoreError(status);
-    RegKey config(created);
     const std::wstring name(key);
     const std::wstring value(text);
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
@@ -64,4 +65,4 @@ void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_
     if (status != ERROR_SUCCESS) RaiseStoreError(status);
 }
 
-}  // namespace glimra::win32
+}  // namespace glimra::platform

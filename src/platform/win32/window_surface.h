@@ -1,23 +1,32 @@
 #pragma once
-// The painter's surface over a real window: sizes in twips from the window's outer
-// rectangle, and drawing straight onto its DC, so that nothing is kept for a repaint.
+// The painter's surface over the saver's window: sizes in twips from the window's outer
+// rectangle, and drawing straight onto the window's own DC (CS_OWNDC), so that nothing is
+// kept for a repaint and a tick makes no GDI object.
 #include <windows.h>
 
-#include "saver/painter.h"
+#include <optional>
+
+#include "platform/surface.h"
+#include "platform/win32/handles.h"
 
 namespace glimra::win32 {
 
 class WindowSurface final : public Surface {
   public:
-    WindowSurface(HWND window, int draw_width) : window_(window), draw_width_(draw_width) {}
+    // Takes the window's own DC and readies it for dots: no outline, the DC's own brush.
+    void Attach(HWND window);
+    void Detach();
+    void SetDrawWidth(int pixels) { draw_width_ = pixels; }
+
     float Width() const override;
     float Height() const override;
     void Cls() override;
     void PSet(float x, float y, std::uint32_t colour) override;
 
   private:
-    HWND window_;
-    int draw_width_;
+    HWND window_ = nullptr;
+    std::optional<WindowDC> dc_;
+    int draw_width_ = 1;
 };
 
 }  // namespace glimra::win32

@@ -18,9 +18,12 @@
 
 namespace glimra::platform {
 
+const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
+
 namespace {
 
-Window g_display_mode_window = None;
+bool g_display_mode = false;
+Window g_display_mode_window = None;  // None: the root window
 
 // A colour 0xBBGGRR as a pixel of a true-colour visual.
 unsigned long Pixel(const Visual* visual, std::uint32_t colour) {
@@ -100,11 +103,12 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     display_ = x11::Connection();
     twips_ = x11::TwipsPerPixel(display_);
     const int screen = DefaultScreen(display_);
-    if (g_display_mode_window != None) {
+    if (g_display_mode) {
+        window_ =
+            g_display_mode_window != None ? g_display_mode_window : RootWindow(display_, screen);
         XWindowAttributes host{};
-        if (!XGetWindowAttributes(display_, g_display_mode_window, &host)) End();
+        if (!XGetWindowAttributes(display_, window_, &host)) End();
         own_window_ = false;
-        window_ = g_display_mode_window;
         visual_ = host.visual;
         width_ = host.width;
         height_ = host.height;
@@ -117,12 +121,11 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         attributes.override_redirect = True;
         attributes.event_mask =
             ButtonPressMask | KeyPressMask | PointerMotionMask | StructureNotifyMask;
-        window_ = XCreateWindow(display_, RootWindow(display_, screen), monitor.x, monitor.y,
-                                static_cast<unsigned>(monitor.width),
-                                static_cast<unsigned>(monitor.height), 0, CopyFromParent,
-                                InputOutput, CopyFromParent,
-                                CWBackPixel | CWBackingStore | CWOverrideRedirect | CWEventMask,
-                                &attributes);
+        window_ = XCreateWindow(
+            display_, RootWindow(display_, screen), monitor.x, monitor.y,
+            static_cast<unsigned>(monitor.width), static_cast<unsigned>(monitor.height), 0,
+            CopyFromParent, InputOutput, CopyFromParent,
+            CWBackPixel | CWBackingStore | CWOverrideRedirect | CWEventMask, &attributes);
         XStoreName(display_, window_, "Form1");
         close_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display_, window_, &close_, 1);
@@ -131,6 +134,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         height_ = monitor.height;
     }
     gc_ = XCreateGC(display_, window_, 0, nullptr);
+    if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
     posix::FormLoaded();
@@ -175,8 +179,8 @@ void X11SaverWindow::Grab() {
     bool pointer = false;
     for (int attempt = 0; attempt < 25 && !(keyboard && pointer); ++attempt) {
         if (attempt > 0) g_usleep(20000);
-        keyboard = keyboard || XGrabKeyboard(display_, window_, True, GrabModeAsync,
-                                             GrabModeAsync, CurrentTime) == GrabSuccess;
+        keyboard = keyboard || XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
+                                             CurrentTime) == GrabSuccess;
         pointer = pointer || XGrabPointer(display_, window_, True,
                                           ButtonPressMask | PointerMotionMask, GrabModeAsync,
                                           GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
@@ -210,7 +214,7 @@ bool X11SaverWindow::AttachToPreview(HostHandle host) {
     }
     host_ = parent;
     XSelectInput(display_, window_, StructureNotifyMask);  // the host owns input
-    XSelectInput(display_, host_, StructureNotifyMask);   // its resizes
+    XSelectInput(display_, host_, StructureNotifyMask);    // its resizes
     XReparentWindow(display_, window_, host_, 0, 0);
     XResizeWindow(display_, window_, static_cast<unsigned>(attributes.width),
                   static_cast<unsigned>(attributes.height));
@@ -316,6 +320,9 @@ std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events) {
     return std::make_unique<X11SaverWindow>(events);
 }
 
-void DrawOnHostWindow(HostHandle window) { g_display_mode_window = static_cast<Window>(window); }
+void DrawOnHostWindow(HostHandle window) {
+    g_display_mode = true;
+    g_display_mode_window = static_cast<Window>(window);
+}
 
 }  // namespace glimra::platform

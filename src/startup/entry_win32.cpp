@@ -1,15 +1,15 @@
-// The program's entry: start-up runs first, with no form loaded, then the message loop
-// runs for as long as a form is loaded.
+// The program's entry on Windows: start-up runs first, with no form loaded, then the
+// message loop runs for as long as a form is loaded.
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "platform/win32/app.h"
+#include "platform/platform.h"
 #include "startup/module1.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    glimra::win32::Guarded([] { glimra::Module1::Main(); });
-    glimra::win32::RunMessageLoop();
+    glimra::platform::Guarded([] { glimra::Module1::Main(); });
+    glimra::platform::RunMessageLoop();
     return 0;
 }
 

@@ -1,0 +1,341 @@
+// The settings dialog's window on Windows: a captioned window whose child controls are
+// made from the program's table, with the dialog keys, the focus kept across activation,
+// the scroll bar's stepping, the image's pointer and tooltip, and clicks reported back.
+#include "platform/dialog_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/runtime/scrolling.h"
+#include "platform/win32/delayed.h"
+#include "platform/win32/form.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/picture.h"
+#include "platform/win32/screen.h"
+
+namespace glimra::platform {
+
+namespace {
+
+constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+struct WindowKind {
+    const wchar_t* window_class;
+    DWORD style;
+    DWORD ex_style;
+};
+
+// No caption carries an access key: labels are SS_NOPREFIX, and no text holds an "&".
+WindowKind KindOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::kFrame:
+            return {L"BUTTON", BS_GROUPBOX, 0};
+        case ControlKind::kButton:
+            return {L"BUTTON", BS_PUSHBUTTON, 0};
+        case ControlKind::kArrowButton:
+            return {L"BUTTON", BS_PUSHBUTTON | BS_BITMAP | BS_CENTER | BS_VCENTER, 0};
+        case ControlKind::kTextBox:
+            return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+        case ControlKind::kScrollBar:
+            return {L"SCROLLBAR", SBS_HORZ, 0};
+        case ControlKind::kLabel:
+            return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+        case ControlKind::kImage:
+            return {L"STATIC", SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+bool Clickable(ControlKind kind) {
+    return kind == ControlKind::kButton || kind == ControlKind::kArrowButton ||
+           kind == ControlKind::kImage;
+}
+
+win32::GdiObject<HFONT> SongFont(int tenths_of_points) {
+    const int height = -MulDiv(tenths_of_points, win32::ScreenDpi(), 720);
+    return win32::GdiObject<HFONT>(CreateFontW(
+        height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
+}
+
+// A label is as wide as its caption on one line, and never narrower than laid out: the
+// count's caption, with the product's name in it, needs a few pixels more than its place.
+int LabelWidth(std::wstring_view caption, HFONT font, int laid_out) {
+    const win32::WindowDC screen(nullptr);
+    const win32::Selection selected(screen.get(), font);
+    SIZE extent{};
+    GetTextExtentPoint32W(screen.get(), caption.data(), static_cast<int>(caption.size()), &extent);
+    return std::max(laid_out, static_cast<int>(extent.cx));
+}
+
+RECT PixelRect(int left, int top, int right, int bottom) {
+    return {win32::TwipsToPixels(left), win32::TwipsToPixels(top), win32::TwipsToPixels(right),
+            win32::TwipsToPixels(bottom)};
+}
+
+// A control's place on the client area, in pixels: frames place what they hold.
+RECT ControlRect(const DialogSpec& spec, const ControlSpec& control) {
+    int left = control.left;
+    int top = control.top;
+    for (const ControlSpec& frame : spec.controls) {
+        if (frame.id == control.container) {
+            left += frame.left;
+            top += frame.top;
+        }
+    }
+    return PixelRect(left, top, left + control.width, top + control.height);
+}
+
+// The caption comes from the program's table, as the window is made.
+const win32::FormClass kSettingfrmClass{
+    L"GlimraSettingfrm", 0, kDialogStyle, 0, nullptr, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)};
+
+class Win32DialogWindow final : public win32::Form, public DialogWindow {
+  public:
+    Win32DialogWindow(const DialogSpec& spec, DialogEvents& events)
+        : Form(kSettingfrmClass), spec_(spec), events_(events) {}
+
+    void Show() override;
+    std::wstring Text(int control) override;
+    void SetText(int control, std::wstring_view text) override;
+    void Select(int control, int start, int length) override;
+    void SetFocus(int control) override { ::SetFocus(Control(control)); }
+    std::int16_t Value(int control) override;
+    void SetValue(int control, std::int16_t value) override;
+    void OpenAddress(const char* address) override;
+    void Unload() override { Destroy(); }
+
+  private:
+    bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+    bool TranslateKeys(MSG& message) override;
+    void OnCreate();
+    void OnCommand(int id, int code);
+    void OnScroll(HWND bar, int code, int thumb);
+    bool OnSetCursor(HWND over);
+    void OnActivate(bool active);
+    void PlaceWindow();
+    void CreateControl(const ControlSpec& control);
+    void AddTooltip(HWND tool);
+    HWND Control(int id) const { return GetDlgItem(hWnd(), id); }
+
+    DialogSpec spec_;
+    DialogEvents& events_;
+    HWND focus_ = nullptr;  // where the focus goes back when the dialog is activated
+    HWND image_ = nullptr;
+    win32::GdiObject<HFONT> default_font_;
+    win32::GdiObject<HFONT> song_font_;
+    std::vector<win32::GdiObject<HBITMAP>> pictures_;
+    win32::Cursor image_cursor_;
+};
+
+void Win32DialogWindow::Show() {
+    if (!IsLoaded()) {
+        Create();
+        events_.Form_Load();
+    }
+    ShowWindow(hWnd(), SW_SHOWNORMAL);
+}
+
+std::wstring Win32DialogWindow::Text(int control) {
+    const HWND box = Control(control);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Win32DialogWindow::SetText(int control, std::wstring_view text) {
+    SetWindowTextW(Control(control), std::wstring(text).c_str());
+}
+
+void Win32DialogWindow::Select(int control, int start, int length) {
+    SendMessageW(Control(control), EM_SETSEL, static_cast<WPARAM>(start),
+                 static_cast<LPARAM>(start + length));
+}
+
+std::int16_t Win32DialogWindow::Value(int control) {
+    return static_cast<std::int16_t>(GetScrollPos(Control(control), SB_CTL));
+}
+
+void Win32DialogWindow::SetValue(int control, std::int16_t value) {
+    SetScrollPos(Control(control), SB_CTL, value, TRUE);
+}
+
+void Win32DialogWindow::OpenAddress(const char* address) {
+    win32::delayed::ShellExecuteA(hWnd(), nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// The window as designed: its size and place, icon, fonts, pictures and controls.
+void Win32DialogWindow::OnCreate() {
+    SetWindowTextW(hWnd(), std::wstring(spec_.caption).c_str());
+    PlaceWindow();
+    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));  // shared
+    SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    default_font_ = SongFont(90);
+    song_font_ = SongFont(105);
+    for (const ControlSpec& control : spec_.controls) CreateControl(control);
+    if (image_ != nullptr) {
+        image_cursor_ = win32::MakeCursor(spec_.image_cursor);
+        AddTooltip(image_);
+    }
+}
+
+void Win32DialogWindow::PlaceWindow() {
+    RECT frame =
+        PixelRect(spec_.client_left, spec_.client_top, spec_.client_left + spec_.client_width,
+                  spec_.client_top + spec_.client_height);
+    AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+    SetWindowPos(hWnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
+                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32DialogWindow::CreateControl(const ControlSpec& control) {
+    const WindowKind kind = KindOf(control.kind);
+    const HFONT font =
+        control.font == ControlFont::kSong105 ? song_font_.get() : default_font_.get();
+    RECT place = ControlRect(spec_, control);
+    if (control.kind == ControlKind::kLabel) {
+        place.right = place.left + LabelWidth(control.caption, font, place.right - place.left);
+    }
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style | (control.tab_stop ? WS_TABSTOP : 0);
+    const HWND child = CreateWindowExW(
+        kind.ex_style, kind.window_class, std::wstring(control.caption).c_str(), style, place.left,
+        place.top, place.right - place.left, place.bottom - place.top, hWnd(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleW(nullptr),
+        nullptr);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    switch (control.kind) {
+        case ControlKind::kArrowButton:
+        case ControlKind::kImage:
+            if (!control.picture.empty()) {
+                pictures_.push_back(win32::DecodeGif(control.picture, GetSysColor(COLOR_BTNFACE)));
+                const bool button = control.kind == ControlKind::kArrowButton;
+                SendMessageW(child, button ? BM_SETIMAGE : STM_SETIMAGE, IMAGE_BITMAP,
+                             reinterpret_cast<LPARAM>(pictures_.back().get()));
+            }
+            if (control.kind == ControlKind::kImage) image_ = child;
+            break;
+        case ControlKind::kTextBox:
+            SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // no limit of its own
+            break;
+        case ControlKind::kScrollBar:
+            SetScrollRange(child, SB_CTL, spec_.scroll.min, spec_.scroll.max, FALSE);
+            SetScrollPos(child, SB_CTL, spec_.scroll.min, FALSE);
+            break;
+        default:
+            break;
+    }
+}
+
+void Win32DialogWindow::AddTooltip(HWND tool) {
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+    win32::delayed::InitCommonControlsEx(&classes);
+    const HWND tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
+    std::wstring text(spec_.image_tooltip);
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = hWnd();
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text.data();
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Clicks of buttons and of the image go to the program; IDOK and IDCANCEL, which Enter and
+// Esc send, belong to no control and press nothing.
+void Win32DialogWindow::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
+    for (const ControlSpec& control : spec_.controls) {
+        if (control.id == id && Clickable(control.kind)) {
+            events_.Control_Click(id);
+            return;
+        }
+    }
+}
+
+void Win32DialogWindow::OnScroll(HWND bar, int code, int thumb) {
+    struct CodeAction {
+        int code;
+        ScrollAction action;
+    };
+    static constexpr CodeAction kActions[] = {
+        {SB_LINELEFT, ScrollAction::kLineLess}, {SB_LINERIGHT, ScrollAction::kLineMore},
+        {SB_PAGELEFT, ScrollAction::kPageLess}, {SB_PAGERIGHT, ScrollAction::kPageMore},
+        {SB_LEFT, ScrollAction::kFirst},        {SB_RIGHT, ScrollAction::kLast},
+        {SB_THUMBTRACK, ScrollAction::kTo},     {SB_THUMBPOSITION, ScrollAction::kTo},
+    };
+    const int position = GetScrollPos(bar, SB_CTL);
+    for (const CodeAction& entry : kActions) {
+        if (entry.code != code) continue;
+        const int next = Scrolled(spec_.scroll, position, entry.action, thumb);
+        if (next != position) SetScrollPos(bar, SB_CTL, next, TRUE);
+        return;
+    }
+}
+
+bool Win32DialogWindow::OnSetCursor(HWND over) {
+    if (over != image_ || !image_cursor_) return false;
+    SetCursor(image_cursor_.get());
+    return true;
+}
+
+// As a dialog does: the focus leaves with the window and comes back with it, or goes to
+// the first control that takes it.
+void Win32DialogWindow::OnActivate(bool active) {
+    if (!active) {
+        focus_ = GetFocus();
+    } else if (focus_ && IsChild(hWnd(), focus_)) {
+        ::SetFocus(focus_);
+    } else {
+        ::SetFocus(GetNextDlgTabItem(hWnd(), nullptr, FALSE));
+    }
+}
+
+bool Win32DialogWindow::TranslateKeys(MSG& message) {
+    return IsDialogMessageW(hWnd(), &message) != 0;
+}
+
+bool Win32DialogWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+        case WM_CREATE:
+            OnCreate();
+            return true;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wparam), HIWORD(wparam));
+            return true;
+        case WM_HSCROLL:
+            if (lparam != 0) {
+                OnScroll(reinterpret_cast<HWND>(lparam), LOWORD(wparam),
+                         static_cast<short>(HIWORD(wparam)));
+            }
+            return true;
+        case WM_SETCURSOR:
+            if (!OnSetCursor(reinterpret_cast<HWND>(wparam))) return false;
+            result = TRUE;
+            return true;
+        case WM_ACTIVATE:
+            OnActivate(LOWORD(wparam) != WA_INACTIVE);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<DialogWindow> NewDialogWindow(const DialogSpec& spec, DialogEvents& events) {
+    return std::make_unique<Win32DialogWindow>(spec, events);
+}
+
+}  // namespace glimra::platform
