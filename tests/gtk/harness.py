@@ -55,7 +55,7 @@ class Display:
 
     def windows(self, name):
         try:
-            return [int(w) for w in self.run("xdotool", "search", "--name", name).split()]
+            return [int(w) for w in self.run("xdotool", "search", "--onlyvisible", "--name", name).split()]
         except subprocess.CalledProcessError:
             return []
 
