@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei
+  pkg-config libglib2.0-dev libgtk-3-dev at-spi2-core python3-pyatspi python3-gi
+  gir1.2-atspi-2.0 dbus dbus-x11 x11-xserver-utils xscreensaver util-linux
 )
 
 missing=()
@@ -34,8 +36,11 @@ cmake --preset native
 cmake --build --preset native -j "$jobs"
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"
+cmake --preset linux
+cmake --build --preset linux -j "$jobs"
 
 status=0
 ctest --preset native -j "$jobs" || status=1
 ctest --preset windows || status=1
+ctest --preset linux || status=1
 exit "$status"
