@@ -1,6 +1,5 @@
-"""Runs lumeck on a private Xvfb display, with its own home, and reads its windows as
-assistive technology does: AT-SPI on the private D-Bus session that dbus-run-session gives
-each test. Input is real: xdotool moves the pointer and presses keys on that display."""
+"""lumeck on a private Xvfb display with a home of its own, read as assistive technology
+reads it (AT-SPI on the D-Bus session of dbus-run-session) and driven by xdotool."""
 import ctypes
 import os
 import shutil
@@ -8,182 +7,98 @@ import subprocess
 import tempfile
 import time
 
-import gi
-
-gi.require_version("Atspi", "2.0")
-from gi.repository import GLib  # noqa: E402
-import pyatspi  # noqa: E402
-
-LUMECK = os.environ.get("LUMECK", "lumeck")
-
+import pyatspi
+from gi.repository import GLib
 
 def poll(check, what, timeout=15.0):
-    """The first true result of check(), polled; fails after `timeout` seconds."""
     end = time.monotonic() + timeout
-    while True:
-        result = check()
-        if result:
-            return result
+    while not (result := check()):
         if time.monotonic() > end:
             raise AssertionError("timed out waiting for " + what)
         time.sleep(0.05)
+    return result
 
+def write(path, content):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as out:
+        out.write(content)
+
+def ended(process):
+    return poll(lambda: process.poll() is not None, "the end") and process.returncode
 
 class Display:
-    """A private Xvfb screen; `dpi` sets Xft.dpi, the figure GTK sizes fonts and the dialog by."""
+    """Xvfb with a home in it; `dpi` is Xft.dpi, which GTK sizes fonts and the dialog by."""
 
-    def __init__(self, dpi=None):
-        read, write = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
-             "tcp", "-ac", "-noreset"], pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            self.name = ":" + pipe.readline().strip()
-        if dpi:
-            self.run("xrdb", "-merge", input=f"Xft.dpi: {dpi}\n")
+    def __init__(self, test, dpi=96):
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-ac",
+                                   "-noreset"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        test.addCleanup(lambda: server.terminate() or server.wait())
+        os.close(write_end)
+        self.name = ":" + os.fdopen(read_end).readline().strip()
+        self.run("xrdb", "-merge", input=f"Xft.dpi: {dpi}\n")
+        self.home = tempfile.mkdtemp(prefix="glimra-gtk-")
+        test.addCleanup(shutil.rmtree, self.home)
+        os.chmod(self.home, 0o755)
+        self.env = {k: v for k, v in os.environ.items() if k != "NO_AT_BRIDGE"}
+        self.env.update(DISPLAY=self.name, HOME=self.home, XDG_RUNTIME_DIR=self.home + "/run",
+                        XDG_CONFIG_HOME=self.home + "/config", XDG_DATA_HOME=self.home + "/data")
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
+        self.settings = self.home + "/config/Vestrel/settings.ini"
 
-    def run(self, *command, input=None):
-        return subprocess.run(command, input=input, text=True, capture_output=True, check=True,
+    def run(self, *command, input=None, check=True):
+        return subprocess.run(command, input=input, text=True, capture_output=True, check=check,
                               env=dict(os.environ, DISPLAY=self.name)).stdout
 
     def click(self, x, y):
         self.run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "1")
 
-    def key(self, *keys):
-        self.run("xdotool", "key", *keys)
-
     def windows(self, name):
-        try:
-            return [int(w) for w in self.run("xdotool", "search", "--onlyvisible", "--name", name).split()]
-        except subprocess.CalledProcessError:
-            return []
+        found = self.run("xdotool", "search", "--onlyvisible", "--name", name, check=False)
+        return [int(window) for window in found.split()]
 
-    def screenshot(self, path, x, y, width, height):
-        self.run("import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", path)
-
-    def close_window(self, window):
-        """What a window manager's close box does: a WM_DELETE_WINDOW message."""
+    def close_window(self, window):  # what a window manager's close box sends
         x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XInternAtom.restype = ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                   ctypes.c_void_p]
-        display = x11.XOpenDisplay(self.name.encode())
-        event = (ctypes.c_long * 24)()  # an XClientMessageEvent in an XEvent's room
-        event[0] = 33  # ClientMessage
-        event[4] = window
-        event[5] = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-        event[6] = 32  # format
-        event[7] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-        x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
-        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XOpenDisplay.restype = x11.XInternAtom.restype = ctypes.c_void_p
+        display = ctypes.c_void_p(x11.XOpenDisplay(self.name.encode()))
+        atoms = [x11.XInternAtom(display, name, 0) for name in (b"WM_PROTOCOLS",
+                                                                 b"WM_DELETE_WINDOW")]
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, atoms[0], 32, atoms[1])
+        x11.XSendEvent(display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         x11.XCloseDisplay(display)
 
-    def close(self):
-        self.server.terminate()
-        self.server.wait()
-
-
-class Home:
-    """One user's folders: settings under XDG_CONFIG_HOME, desktop data under XDG_DATA_HOME."""
-
-    def __init__(self, display):
-        self.root = tempfile.mkdtemp(prefix="glimra-gtk-")
-        os.chmod(self.root, 0o755)
-        self.env = dict(os.environ, DISPLAY=display.name, HOME=self.root,
-                        XDG_CONFIG_HOME=os.path.join(self.root, "config"),
-                        XDG_DATA_HOME=os.path.join(self.root, "data"),
-                        XDG_RUNTIME_DIR=os.path.join(self.root, "run"))
-        self.env.pop("NO_AT_BRIDGE", None)
-        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
-        self.settings = os.path.join(self.env["XDG_CONFIG_HOME"], "Vestrel", "settings.ini")
-
     def store(self, **values):
-        keys = GLib.KeyFile()
-        for key, value in values.items():
-            keys.set_string("config", key, value)
-        os.makedirs(os.path.dirname(self.settings), exist_ok=True)
-        keys.save_to_file(self.settings)
+        write(self.settings, "[config]\n" + "".join(f"{k}={v}\n" for k, v in values.items()))
+        return open(self.settings, "rb").read()
 
     def stored(self):
         keys = GLib.KeyFile()
-        try:
-            keys.load_from_file(self.settings, GLib.KeyFileFlags.NONE)
-        except GLib.Error:
-            return {}
+        keys.load_from_file(self.settings, GLib.KeyFileFlags.NONE)
         return {key: keys.get_string("config", key) for key in keys.get_keys("config")[0]}
 
-    def start(self, *args, user=None):
-        command = [LUMECK, *args]
-        if user:
-            command = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups",
-                       *command]
-        return subprocess.Popen(command, env=self.env, stderr=subprocess.PIPE, text=True)
-
-    def remove(self):
-        shutil.rmtree(self.root, ignore_errors=True)
-
+    def start(self, *args, lumeck=os.environ.get("LUMECK"), user=None):
+        as_user = ["setpriv", f"--reuid={user}", f"--regid={user}", "--clear-groups"]
+        return subprocess.Popen((as_user if user else []) + [lumeck, *args], env=self.env)
 
 def window_of(process, role, name):
     """The process's top-level accessible of that role and name, once it shows."""
-
     def find():
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is None or app.get_process_id() != process.pid:
-                continue
-            for window in app:
-                if window.getRoleName() == role and window.name == name:
-                    return window
-        return None
+        apps = [app for app in pyatspi.Registry.getDesktop(0)
+                if app is not None and app.get_process_id() == process.pid]
+        return next((w for app in apps for w in app
+                     if w.getRoleName() == role and w.name == name), None)
+    return poll(find, f"the {role} {name!r}")
 
-    return poll(find, f"the {role} {name!r} of pid {process.pid}")
-
-
-def controls(window):
-    """The window's accessibles by their accessible id (the control's name in the layout)."""
-    found = {}
-
-    def walk(node):
-        for child in node:
-            if child.accessibleId:
-                found[child.accessibleId] = child
-            walk(child)
-
-    walk(window)
-    return found
-
-
-def descendants(node, role):
-    result = [node] if node.getRoleName() == role else []
+def descendants(node):
     for child in node:
-        result += descendants(child, role)
-    return result
+        yield child
+        yield from descendants(child)
 
-
-def extents(accessible):
-    box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+def extents(node):
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return box.x, box.y, box.width, box.height
 
-
-def centre(accessible):
-    x, y, width, height = extents(accessible)
-    return x + width // 2, y + height // 2
-
-
-def text(accessible):
-    return accessible.queryText().getText(0, -1)
-
-
-def selection(accessible):
-    texts = accessible.queryText()
-    return texts.getSelection(0)[:2] if texts.getNSelections() else None
-
-
-def focused(accessible):
-    return accessible.getState().contains(pyatspi.STATE_FOCUSED)
-
-
-def value(accessible):
-    return accessible.queryValue().currentValue
+text = lambda node: node.queryText().getText(0, -1)  # noqa: E731
+selection = lambda node: node.queryText().getSelection(0)[:2]  # noqa: E731
+focused = lambda node: node.getState().contains(pyatspi.STATE_FOCUSED)  # noqa: E731
+value = lambda node: node.queryValue().currentValue  # noqa: E731
