@@ -19,9 +19,12 @@ struct Module {
     void (*msg_box)(std::wstring_view text, std::wstring_view title);
     // Modal over the loaded form's window, if any; returns when it is closed.
     void (*error_box)(int number, std::wstring_view description);
+    // `closed` runs when the user closes the dialog by its close box: the dialog has then
+    // unloaded itself, without the owner's Unload, and the owner counts it as gone.
     std::unique_ptr<platform::DialogWindow> (*new_dialog)(const platform::DialogSpec& spec,
                                                           platform::DialogEvents& events,
-                                                          void (*guard)(void (*)(void*), void*));
+                                                          void (*guard)(void (*)(void*), void*),
+                                                          void (*closed)());
 };
 
 // The module's one entry point, looked up by name after dlopen.
@@ -30,7 +33,8 @@ inline constexpr const char* kModuleEntryName = "glimra_gtk_module";
 inline constexpr const char* kModuleFileName = "lumeck-gtk.so";
 
 // Loads the module on first use: beside the executable (the build tree), then in
-// ../lib/lumeck relative to it (an installed tree). Raises a RuntimeError when it cannot.
+// ../../lib/lumeck relative to it (an installed tree keeps the executable in
+// libexec/xscreensaver). Raises a RuntimeError when it cannot.
 const Module& LoadedModule();
 
 }  // namespace glimra::gtk

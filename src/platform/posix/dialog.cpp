@@ -42,7 +42,8 @@ class CountedDialog final : public DialogWindow {
 }  // namespace
 
 std::unique_ptr<DialogWindow> NewDialogWindow(const DialogSpec& spec, DialogEvents& events) {
-    return std::make_unique<CountedDialog>(gtk::LoadedModule().new_dialog(spec, events, &Guarded));
+    return std::make_unique<CountedDialog>(
+        gtk::LoadedModule().new_dialog(spec, events, &Guarded, &posix::FormUnloaded));
 }
 
 }  // namespace glimra::platform

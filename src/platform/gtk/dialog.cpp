@@ -1,0 +1,323 @@
+#include "platform/gtk/dialog.h"
+
+#include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/gtk/pictures.h"
+#include "platform/gtk/scroll_bar.h"
+#include "platform/gtk/text.h"
+
+namespace glimra::gtk {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+using platform::DialogSpec;
+
+namespace {
+
+GtkWindow* loaded_window = nullptr;
+
+constexpr const char* kWindowName = "glimra-settings";
+constexpr int kScrollArrowTwips = 255;  // a scroll arrow's width: 17 pixels at 96 DPI
+
+// The screen's DPI as GDK reports it (Xft.dpi, the figure that Pango sizes fonts by), so
+// that the places and the fonts grow together.
+int ScreenDpi() {
+    const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
+    return resolution > 0 ? static_cast<int>(std::lround(resolution)) : 96;
+}
+
+struct Pixels {
+    int dpi;
+    // Rounded to the nearest pixel, as the layout was drawn.
+    int operator()(int twips) const { return (twips * dpi + 720) / 1440; }
+};
+
+// The look that the table assumes, for this dialog only: the dialog's font with a CJK
+// stand-in for "宋体", no theme padding that would push a control past its place, and a
+// speed bar that shows its end arrows even where the theme hides them.
+void ApplyStyle(int arrow_width) {
+    static GtkCssProvider* provider = nullptr;
+    if (!provider) {
+        provider = gtk_css_provider_new();
+        gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                                  GTK_STYLE_PROVIDER(provider),
+                                                  GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    }
+    const std::string arrow = std::to_string(arrow_width) + "px";
+    const std::string css =
+        "#glimra-settings { font-family: \"宋体\", \"SimSun\", \"WenQuanYi Zen Hei\","
+        " \"Noto Sans CJK SC\"; font-size: 9pt; }\n"
+        "#glimra-settings .song105 { font-size: 10.5pt; }\n"
+        "#glimra-settings button { padding: 0; min-width: 0; min-height: 0; }\n"
+        "#glimra-settings entry { padding-top: 0; padding-bottom: 0; min-height: 0; }\n"
+        "#glimra-settings scrollbar { -GtkScrollbar-has-backward-stepper: true;"
+        " -GtkScrollbar-has-forward-stepper: true; }\n"
+        "#glimra-settings scrollbar button { min-width: " +
+        arrow + "; min-height: " + arrow + "; }\n";
+    gtk_css_provider_load_from_data(provider, css.c_str(), -1, nullptr);
+}
+
+class Dialog final : public platform::DialogWindow {
+  public:
+    Dialog(const DialogSpec& spec, platform::DialogEvents& events, Guard guard, void (*closed)())
+        : spec_(spec), events_(events), guard_(guard), closed_(closed) {}
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+    ~Dialog() override { Unload(); }
+
+    void Show() override {
+        Load();
+        if (!window_) return;
+        gtk_widget_show_all(window_);
+        gtk_window_present(GTK_WINDOW(window_));
+    }
+
+    std::wstring Text(int control) override {
+        GtkWidget* widget = Widget(control);
+        return GTK_IS_ENTRY(widget) ? Wide(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
+    }
+
+    void SetText(int control, std::wstring_view text) override {
+        GtkWidget* widget = Widget(control);
+        if (GTK_IS_ENTRY(widget)) gtk_entry_set_text(GTK_ENTRY(widget), Utf8(text).c_str());
+    }
+
+    void Select(int control, int start, int length) override {
+        GtkWidget* widget = Widget(control);
+        if (GTK_IS_EDITABLE(widget)) {
+            gtk_editable_select_region(GTK_EDITABLE(widget), start, start + length);
+        }
+    }
+
+    // The box keeps the selection just set: focusing it must not select everything.
+    void SetFocus(int control) override {
+        GtkWidget* widget = Widget(control);
+        if (GTK_IS_ENTRY(widget)) {
+            gtk_entry_grab_focus_without_selecting(GTK_ENTRY(widget));
+        } else if (widget) {
+            gtk_widget_grab_focus(widget);
+        }
+    }
+
+    std::int16_t Value(int control) override {
+        GtkWidget* widget = Widget(control);
+        if (!GTK_IS_RANGE(widget)) return 0;
+        return static_cast<std::int16_t>(std::lround(gtk_range_get_value(GTK_RANGE(widget))));
+    }
+
+    void SetValue(int control, std::int16_t value) override {
+        GtkWidget* widget = Widget(control);
+        if (GTK_IS_RANGE(widget)) gtk_range_set_value(GTK_RANGE(widget), value);
+    }
+
+    void OpenAddress(const char* address) override {
+        g_app_info_launch_default_for_uri(address, nullptr, nullptr);
+    }
+
+    void Unload() override {
+        if (!window_) return;
+        GtkWidget* window = std::exchange(window_, nullptr);
+        widgets_.clear();
+        if (loaded_window == GTK_WINDOW(window)) loaded_window = nullptr;
+        gtk_widget_destroy(window);
+    }
+
+  private:
+    void Load();
+    GtkWidget* MakeControl(const ControlSpec& control, double scale);
+    GtkWidget* MakeImage(const ControlSpec& control, double scale);
+    std::pair<int, int> ClientPlace(const ControlSpec& control) const;
+    void Report(int control);
+
+    GtkWidget* Widget(int control) {
+        Load();
+        for (const auto& [id, widget] : widgets_) {
+            if (id == control) return widget;
+        }
+        return nullptr;
+    }
+
+    static void OnClicked(GtkWidget* widget, gpointer self) {
+        static_cast<Dialog*>(self)->Report(
+            GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "id")));
+    }
+
+    static gboolean OnImageReleased(GtkWidget* widget, GdkEventButton* event, gpointer self) {
+        if (event->button == GDK_BUTTON_PRIMARY) OnClicked(widget, self);
+        return TRUE;
+    }
+
+    static void OnImageRealized(GtkWidget* widget, gpointer self) {
+        gdk_window_set_cursor(gtk_widget_get_window(widget),
+                              static_cast<Dialog*>(self)->hand_cursor_.get());
+    }
+
+    // The close box unloads the dialog, which stores nothing.
+    static gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
+        auto* dialog = static_cast<Dialog*>(self);
+        dialog->Unload();
+        if (dialog->closed_) dialog->closed_();
+        return TRUE;
+    }
+
+    const DialogSpec spec_;
+    platform::DialogEvents& events_;
+    const Guard guard_;
+    void (*const closed_)();
+    GtkWidget* window_ = nullptr;
+    bool loading_ = false;
+    std::vector<std::pair<int, GtkWidget*>> widgets_;
+    Ref<GdkCursor> hand_cursor_;
+    int arrow_width_ = 0;  // of the scroll bar's end arrows, in pixels
+};
+
+// A control in a frame is placed relative to the frame's top-left corner.
+std::pair<int, int> Dialog::ClientPlace(const ControlSpec& control) const {
+    int left = control.left;
+    int top = control.top;
+    for (const ControlSpec& frame : spec_.controls) {
+        if (frame.id == control.container && control.container != 0) {
+            left += frame.left;
+            top += frame.top;
+        }
+    }
+    return {left, top};
+}
+
+void Dialog::Load() {
+    if (window_ || loading_) return;
+    loading_ = true;
+    const Pixels px{ScreenDpi()};
+    const double scale = px.dpi / 96.0;
+    arrow_width_ = px(kScrollArrowTwips);
+    ApplyStyle(arrow_width_);
+
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWindow* window = GTK_WINDOW(window_);
+    gtk_widget_set_name(window_, kWindowName);
+    gtk_window_set_title(window, Utf8(spec_.caption).c_str());
+    gtk_window_set_resizable(window, FALSE);
+    gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+    if (Ref<GdkPixbuf> icon = DialogIcon()) gtk_window_set_icon(window, icon.get());
+    gtk_window_move(window, px(spec_.client_left), px(spec_.client_top));
+    g_signal_connect(window_, "delete-event", G_CALLBACK(OnDeleteEvent), this);
+
+    GtkWidget* client = gtk_fixed_new();
+    gtk_widget_set_size_request(client, px(spec_.client_width), px(spec_.client_height));
+    gtk_container_add(GTK_CONTAINER(window_), client);
+
+    // A later child of a GtkFixed lies above an earlier one, and the table lists the top
+    // first: so the frames go in before what they hold, the box before its arrows.
+    for (auto control = spec_.controls.rbegin(); control != spec_.controls.rend(); ++control) {
+        GtkWidget* widget = MakeControl(*control, scale);
+        const auto [left, top] = ClientPlace(*control);
+        gtk_widget_set_size_request(widget, px(left + control->width) - px(left),
+                                    px(top + control->height) - px(top));
+        gtk_fixed_put(GTK_FIXED(client), widget, px(left), px(top));
+        atk_object_set_accessible_id(gtk_widget_get_accessible(widget),
+                                     std::string(control->name).c_str());
+        widgets_.emplace_back(control->id, widget);
+    }
+
+    // The keyboard order is the table's order, over the controls that take the focus.
+    GList* chain = nullptr;
+    for (const ControlSpec& control : spec_.controls) {
+        if (control.tab_stop) chain = g_list_append(chain, Widget(control.id));
+    }
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_container_set_focus_chain(GTK_CONTAINER(client), chain);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    g_list_free(chain);
+
+    loaded_window = window;
+    loading_ = false;
+    guard_([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
+}
+
+GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
+    const std::string caption = Utf8(control.caption);
+    GtkWidget* widget = nullptr;
+    switch (control.kind) {
+        case ControlKind::kFrame:
+            // The caption sits a little in from the frame's corner, as a group box's does.
+            widget = gtk_frame_new(caption.c_str());
+            gtk_widget_set_margin_start(gtk_frame_get_label_widget(GTK_FRAME(widget)),
+                                        static_cast<int>(std::lround(6 * scale)));
+            break;
+        case ControlKind::kButton:
+            widget = gtk_button_new_with_label(caption.c_str());
+            g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), this);
+            break;
+        case ControlKind::kArrowButton:
+            widget = gtk_button_new();
+            if (Ref<GdkPixbuf> arrow = DecodePicture(control.picture, scale)) {
+                gtk_button_set_image(GTK_BUTTON(widget), gtk_image_new_from_pixbuf(arrow.get()));
+            }
+            g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), this);
+            break;
+        case ControlKind::kTextBox:
+            widget = gtk_entry_new();
+            gtk_entry_set_width_chars(GTK_ENTRY(widget), 1);  // the place sets the width
+            break;
+        case ControlKind::kScrollBar:
+            widget = NewScrollBar(spec_.scroll, arrow_width_);
+            break;
+        case ControlKind::kLabel:
+            widget = gtk_label_new(caption.c_str());
+            gtk_label_set_xalign(GTK_LABEL(widget), 0);
+            gtk_label_set_yalign(GTK_LABEL(widget), 0);
+            break;
+        case ControlKind::kImage:
+            widget = MakeImage(control, scale);
+            break;
+    }
+    g_object_set_data(G_OBJECT(widget), "id", GINT_TO_POINTER(control.id));
+    gtk_widget_set_can_focus(widget, control.tab_stop);
+    gtk_widget_set_focus_on_click(widget, control.tab_stop);
+    if (control.font == platform::ControlFont::kSong105) {
+        gtk_style_context_add_class(gtk_widget_get_style_context(widget), "song105");
+    }
+    return widget;
+}
+
+// The logo: its picture, the hand pointer over it, the maker's name as its tooltip, and a
+// click reported when the left button comes up over it.
+GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
+    GtkWidget* box = gtk_event_box_new();
+    if (Ref<GdkPixbuf> logo = DecodePicture(control.picture, scale)) {
+        gtk_container_add(GTK_CONTAINER(box), gtk_image_new_from_pixbuf(logo.get()));
+    }
+    gtk_widget_set_tooltip_text(box, Utf8(spec_.image_tooltip).c_str());
+    hand_cursor_ = FileCursor(gdk_display_get_default(), spec_.image_cursor);
+    g_signal_connect_after(box, "realize", G_CALLBACK(OnImageRealized), this);
+    g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
+    return box;
+}
+
+void Dialog::Report(int control) {
+    struct Click {
+        platform::DialogEvents& events;
+        int control;
+    } click{events_, control};
+    guard_(
+        [](void* context) {
+            auto* call = static_cast<Click*>(context);
+            call->events.Control_Click(call->control);
+        },
+        &click);
+}
+
+}  // namespace
+
+std::unique_ptr<platform::DialogWindow> NewDialog(const DialogSpec& spec,
+                                                  platform::DialogEvents& events, Guard guard,
+                                                  void (*closed)()) {
+    return std::make_unique<Dialog>(spec, events, guard, closed);
+}
+
+GtkWindow* LoadedDialogWindow() { return loaded_window; }
+
+}  // namespace glimra::gtk

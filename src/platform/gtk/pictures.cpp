@@ -1,0 +1,36 @@
+#include "platform/gtk/pictures.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace glimra::gtk {
+
+std::span<const unsigned char> DialogIconFile();  // made by the build from dialog.ico
+
+Ref<GdkPixbuf> DecodePicture(std::span<const unsigned char> file, double scale) {
+    Ref<GdkPixbufLoader> loader(gdk_pixbuf_loader_new());
+    const bool read = gdk_pixbuf_loader_write(loader.get(), file.data(), file.size(), nullptr) &&
+                      gdk_pixbuf_loader_close(loader.get(), nullptr);
+    GdkPixbuf* picture = read ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
+    if (!picture) return nullptr;
+    if (scale == 1.0) return Ref<GdkPixbuf>(GDK_PIXBUF(g_object_ref(picture)));
+    const int width = static_cast<int>(std::lround(gdk_pixbuf_get_width(picture) * scale));
+    const int height = static_cast<int>(std::lround(gdk_pixbuf_get_height(picture) * scale));
+    return Ref<GdkPixbuf>(gdk_pixbuf_scale_simple(picture, width, height, GDK_INTERP_BILINEAR));
+}
+
+Ref<GdkCursor> FileCursor(GdkDisplay* display, std::span<const unsigned char> file) {
+    Ref<GdkPixbuf> picture = DecodePicture(file);
+    if (!picture) return nullptr;
+    // The ico loader hands a cursor's hot spot on as the options "x_hot" and "y_hot".
+    const auto hot = [&](const char* option) {
+        const char* value = gdk_pixbuf_get_option(picture.get(), option);
+        return value ? std::atoi(value) : 0;
+    };
+    return Ref<GdkCursor>(
+        gdk_cursor_new_from_pixbuf(display, picture.get(), hot("x_hot"), hot("y_hot")));
+}
+
+Ref<GdkPixbuf> DialogIcon() { return DecodePicture(DialogIconFile()); }
+
+}  // namespace glimra::gtk
