@@ -1,10 +1,10 @@
 #include "settings/settingfrm.h"
 
+#include "maker.h"
 #include "pictures.h"
 #include "platform/platform.h"
 #include "platform/runtime/numbers.h"
 #include "settings/stepping.h"
-#include "startup/maker.h"
 #include "startup/module1.h"
 #include "startup/settings_rules.h"
 

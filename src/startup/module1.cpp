@@ -2,11 +2,11 @@
 
 #include <string>
 
+#include "maker.h"
 #include "platform/platform.h"
 #include "saver/form1.h"
 #include "settings/settingfrm.h"
 #include "startup/command_line.h"
-#include "startup/maker.h"
 #include "startup/preview_handle.h"
 #include "startup/settings_rules.h"
 

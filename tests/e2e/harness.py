@@ -225,21 +225,19 @@ class Driver:
         return self.call("reg-allow-write", check=False)
 
 
-def _maker_macro(name):
+def _maker(key):
+    """A line of resources/maker.txt, "key=value", one for the name and the address."""
     here = os.path.dirname(os.path.abspath(__file__))
-    with open(os.path.join(here, "..", "..", "src", "startup", "maker.h"), encoding="utf-8") as h:
-        for line in h:
-            if line.startswith(f"#define {name} "):
-                return line.split('"')[1]
-    raise AssertionError(f"{name} not found")
+    with open(os.path.join(here, "..", "..", "resources", "maker.txt"), encoding="utf-8") as text:
+        return dict(line.split("=", 1) for line in text.read().splitlines() if line)[key]
 
 
 def maker_name():
-    return _maker_macro("GLIMRA_MAKER_NAME")
+    return _maker("name")
 
 
 def maker_address():
-    return _maker_macro("GLIMRA_MAKER_ADDRESS")
+    return _maker("address")
 
 
 def wait_for(predicate, timeout=20.0, interval=0.2, message="condition"):

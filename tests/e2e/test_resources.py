@@ -19,10 +19,8 @@ NEUTRAL, CHINESE_SIMPLIFIED = 0x0000, 0x0804
 
 
 def maker_name():
-    for line in (ROOT / "src" / "startup" / "maker.h").read_text(encoding="utf-8").splitlines():
-        if line.startswith("#define GLIMRA_MAKER_NAME "):
-            return line.split('L"', 1)[1].rsplit('"', 1)[0]
-    raise AssertionError("maker.h names no maker")
+    lines = (ROOT / "resources" / "maker.txt").read_text(encoding="utf-8").splitlines()
+    return dict(line.split("=", 1) for line in lines if line)["name"]
 
 
 def read_resources(image):

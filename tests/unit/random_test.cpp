@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -35,8 +36,12 @@ TEST(ClockRandom, DrawsLieInZeroToOne) {
     EXPECT_GT(high, 0.999f);
 }
 
-TEST(ClockRandom, ReseedsInQuickSuccessionGiveDifferentSequences) {
-    ClockRandom random;
+// The clock stands still between these reseeds, as a coarse clock does between two
+// ticks: only the count of reseeds can tell them apart.
+std::uint64_t StoppedClock() { return 1234567890; }
+
+TEST(ClockRandom, ReseedsWithinOneClockStepGiveDifferentSequences) {
+    ClockRandom random(StoppedClock);
     std::set<std::array<float, kDrawsPerPoint>> seen;
     for (int point = 0; point < 2000; ++point) {
         random.Randomize();
@@ -44,6 +49,20 @@ TEST(ClockRandom, ReseedsInQuickSuccessionGiveDifferentSequences) {
         for (float& draw : draws) draw = random.Next();
         EXPECT_TRUE(seen.insert(draws).second) << "reseed " << point << " repeated a sequence";
     }
+}
+
+// The clock alone decides the draws: the same seeds give the same picture, another time
+// another one.
+TEST(ClockRandom, TheClockDecidesTheDraws) {
+    auto draws = [](ClockRandom::Clock clock) {
+        ClockRandom random(clock);
+        random.Randomize();
+        std::array<float, kDrawsPerPoint> out{};
+        for (float& draw : out) draw = random.Next();
+        return out;
+    };
+    EXPECT_EQ(draws(StoppedClock), draws(StoppedClock));
+    EXPECT_NE(draws(StoppedClock), draws([] { return std::uint64_t{1234567891}; }));
 }
 
 // Pearson's statistic of observed counts against expected ones.

@@ -6,13 +6,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/runtime/scrolling.h"
+#include "platform/win32/delayed.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/picture.h"
@@ -170,7 +170,7 @@ void Win32DialogWindow::SetValue(int control, std::int16_t value) {
 }
 
 void Win32DialogWindow::OpenAddress(const char* address) {
-    ShellExecuteA(hWnd(), nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
+    win32::delayed::ShellExecuteA(hWnd(), nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 // The window as designed: its size and place, icon, fonts, pictures and controls.
@@ -237,7 +237,7 @@ void Win32DialogWindow::CreateControl(const ControlSpec& control) {
 
 void Win32DialogWindow::AddTooltip(HWND tool) {
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
-    InitCommonControlsEx(&classes);
+    win32::delayed::InitCommonControlsEx(&classes);
     const HWND tooltip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,

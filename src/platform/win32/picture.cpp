@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/delayed.h"
+
 namespace glimra::win32 {
 namespace {
 
@@ -33,11 +35,11 @@ class Com {
 // balanced.
 class ComScope {
   public:
-    ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComScope() : result_(delayed::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
     ~ComScope() {
-        if (SUCCEEDED(result_)) CoUninitialize();
+        if (SUCCEEDED(result_)) delayed::CoUninitialize();
     }
     bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
 
@@ -57,8 +59,8 @@ bool DecodeFirstFrame(std::span<const unsigned char> file, Pixels& out) {
     Com<IWICBitmapDecoder> decoder;
     Com<IWICBitmapFrameDecode> frame;
     Com<IWICFormatConverter> converter;
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(factory.put()))) ||
+    if (FAILED(delayed::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(factory.put()))) ||
         FAILED(factory->CreateStream(stream.put())) ||
         FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
                                             static_cast<DWORD>(file.size()))) ||
