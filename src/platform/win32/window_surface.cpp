@@ -38,11 +38,36 @@ float WindowSurface::Height() const {
     return static_cast<float>(OuterSize(window_).cy) * TwipsPerPixel();
 }
 
+// The window keeps no image, so only the dots painted since the last clear can be on it;
+// filling their boxes with the background leaves it as a full fill would. Should the list
+// grow past any count the painter reaches, the whole client area is filled instead.
 void WindowSurface::Cls() {
-    RECT client{};
-    GetClientRect(window_, &client);
-    FillRect(dc_->get(), &client,
-             reinterpret_cast<HBRUSH>(GetClassLongPtrW(window_, GCLP_HBRBACKGROUND)));
+    const auto background = reinterpret_cast<HBRUSH>(GetClassLongPtrW(window_, GCLP_HBRBACKGROUND));
+    if (clear_all_) {
+        RECT client{};
+        GetClientRect(window_, &client);
+        FillRect(dc_->get(), &client, background);
+    } else {
+        for (const RECT& dot : dots_) FillRect(dc_->get(), &dot, background);
+    }
+    dots_.clear();
+    clear_all_ = false;
+}
+
+void WindowSurface::Remember(const RECT& box) {
+    constexpr std::size_t kMostDots = 4096;
+    if (clear_all_) return;
+    if (dots_.size() == kMostDots) {
+        clear_all_ = true;
+        dots_.clear();
+        return;
+    }
+    try {
+        dots_.push_back(box);
+    } catch (...) {  // out of memory: the next clear fills everything
+        clear_all_ = true;
+        dots_.clear();
+    }
 }
 
 // A solid disc draw_width pixels across, centred on the point; GDI clips it to the
@@ -52,11 +77,12 @@ void WindowSurface::PSet(float x, float y, std::uint32_t colour) {
     const int px = static_cast<int>(std::floor(x / twips));
     const int py = static_cast<int>(std::floor(y / twips));
     const HDC dc = dc_->get();
+    const PixelBox box = DotBox(px, py, draw_width_);
+    Remember({box.left, box.top, box.right + 1, box.bottom + 1});  // as much as Ellipse may fill
     if (draw_width_ <= 1) {
         SetPixelV(dc, px, py, colour);
         return;
     }
-    const PixelBox box = DotBox(px, py, draw_width_);
     SetDCBrushColor(dc, colour);
     Ellipse(dc, box.left, box.top, box.right + 1, box.bottom + 1);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <vector>
 
 #include "platform/surface.h"
 #include "platform/win32/handles.h"
@@ -24,9 +25,15 @@ class WindowSurface final : public Surface {
     void PSet(float x, float y, std::uint32_t colour) override;
 
   private:
+    void Remember(const RECT& box);
+
     HWND window_ = nullptr;
     std::optional<WindowDC> dc_;
     int draw_width_ = 1;
+    // The boxes of the dots since the last clear: the window shows nothing else, so
+    // clearing them clears the window, without filling and flushing the whole screen.
+    std::vector<RECT> dots_;
+    bool clear_all_ = false;
 };
 
 }  // namespace glimra::win32
