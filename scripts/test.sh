@@ -6,32 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(
-  cmake ninja-build git python3 locales clang clang-format libclang-rt-14-dev
-  googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick fonts-wqy-zenhei
-  g++ pkg-config libx11-dev libxrandr-dev libxfixes-dev libglib2.0-dev libgtk-3-dev
-  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
-  at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 dbus dbus-x11
-)
-
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
-done
-if ((${#missing[@]})); then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "scripts/test.sh: missing Debian packages: ${missing[*]}" >&2
-    echo "Install them (sudo apt-get install ${missing[*]}) or run this script as root." >&2
-    exit 1
-  fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/packages.sh
+glimra_need_packages scripts/test.sh "${glimra_run_packages[@]}" \
+  "${glimra_linux_packages[@]}" "${glimra_test_packages[@]}"
 
 jobs=$(nproc)
 cmake --preset native

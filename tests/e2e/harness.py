@@ -340,13 +340,15 @@ class Saver:
 class Host:
     """A preview host window (driver.exe host) with the saver as its child process."""
 
-    def __init__(self, saver, width, height, prefix):
+    def __init__(self, saver, width, height, prefix, high=False):
         self.saver = saver
         self.output = tempfile.NamedTemporaryFile(
             prefix="host-", suffix=".jsonl", dir=saver.state["GLIMRA_E2E_DIR"], delete=False)
         args = ["wine", saver.driver.exe, "host", width, height, windows_path(saver.scr)]
-        if prefix is not None:
-            args.append(prefix)
+        if prefix is not None or high:
+            args.append("/p " if prefix is None else prefix)
+        if high:
+            args.append("high")
         # Standard output goes to a file, not a pipe: the host lives on after this call.
         self.process = subprocess.Popen([str(arg) for arg in args], env=saver.driver.env,
                                         stdin=subprocess.DEVNULL, stdout=self.output,
@@ -443,8 +445,8 @@ class SaverTestCase(unittest.TestCase):
             self._pids.append(answer["pid"])
         return answer
 
-    def start_host(self, width=152, height=112, prefix=None):
-        host = Host(self.saver, width, height, prefix)
+    def start_host(self, width=152, height=112, prefix=None, high=False):
+        host = Host(self.saver, width, height, prefix, high)
         self._hosts.append(host)
         self._pids.append(host.pid)
         return host

@@ -66,6 +66,26 @@ TEST(ArgumentText, DropsTheProgramPathAndTheBlanksAfterIt) {
     }
 }
 
+TEST(ArgumentText, DropsTheProgramsOwnPathInAnyOfItsForms) {
+    const std::wstring paths[] = {L"C:\\Program Files\\Glimra\\Lumeck.scr",
+                                  L"C:\\PROGRA~1\\Glimra\\Lumeck.scr"};
+    const LineCase rows[] = {
+        {L"C:\\Program Files\\Glimra\\Lumeck.scr /s", L"/s"},
+        {L"c:\\program files\\glimra\\LUMECK.SCR \t /p 66", L"/p 66"},
+        {L"C:\\PROGRA~1\\Glimra\\Lumeck.scr /c", L"/c"},
+        {L"\"C:\\Program Files\\Glimra\\Lumeck.scr\"/v", L"/v"},
+        {L"C:\\Program Files\\Glimra\\Lumeck.scr", L""},
+        // Not the path itself: the rule without it.
+        {L"C:\\Program Files\\Glimra\\Lumeck.scrx /s", L"Files\\Glimra\\Lumeck.scrx /s"},
+        {L"\"C:\\Program Files\\Glimra\\Lumeck.scr /s", L""},
+        {L"Lumeck.scr /s", L"/s"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ArgumentText(row.command_line, paths), row.argument)
+            << "command line \"" << std::wstring(row.command_line) << "\"";
+    }
+}
+
 struct ModeCase {
     std::wstring_view argument;
     Mode mode;

@@ -14,6 +14,7 @@ struct RuntimeError {
 // The errors this program can raise, with the runtime's numbers.
 inline constexpr int kErrInvalidCall = 5;
 inline constexpr int kErrOverflow = 6;
+inline constexpr int kErrInternal = 51;
 inline constexpr int kErrPermissionDenied = 70;
 
 [[noreturn]] void RaiseOverflow();

@@ -2,6 +2,8 @@
 // text, the message box, the guard and the message loop.
 #include "platform/win32/app.h"
 
+#include <vector>
+
 #include "platform/platform.h"
 #include "platform/runtime/argument_text.h"
 #include "platform/runtime/numbers.h"
@@ -10,31 +12,74 @@
 
 namespace glimra::win32 {
 
+// The box is owned by the loaded form, which it disables while it shows, so that the form
+// takes no second click behind it. Over the full-screen saver it must come above the
+// topmost window, with the pointer that the saver hid.
 void ReportRuntimeError(const RuntimeError& error) {
     const std::wstring text =
         L"运行时错误 '" + NumberText(error.number) + L"':\n\n" + error.description;
+    while (::ShowCursor(TRUE) < 0) {
+    }
     MessageBoxW(Form::LoadedWindow(), text.c_str(), L"Lumeck",
-                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
     ExitProcess(static_cast<UINT>(error.number));
 }
 
 }  // namespace glimra::win32
 
+namespace {
+
+// A path form of the file, as GetShortPathNameW or GetLongPathNameW gives it; empty when
+// the system has none.
+template <typename Convert>
+std::wstring PathForm(Convert convert, const std::wstring& path) {
+    const DWORD size = convert(path.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring form(size, L'\0');
+    form.resize(convert(path.c_str(), form.data(), size));
+    return form;
+}
+
+// The program's path as the system names its file, in each of the forms a host may start
+// it with.
+std::vector<std::wstring> OwnPaths() {
+    std::wstring module(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+        if (length < module.size()) {
+            module.resize(length);
+            break;
+        }
+        module.resize(module.size() * 2);
+    }
+    std::vector<std::wstring> paths{module};
+    paths.push_back(PathForm(GetShortPathNameW, module));
+    paths.push_back(PathForm(GetLongPathNameW, module));
+    return paths;
+}
+
+}  // namespace
+
 namespace glimra::platform {
 
 bool PrevInstance() {
     static win32::KernelHandle mutex;
-    static bool previous = false;
-    if (!mutex) {
+    static const bool previous = [] {
         mutex.Reset(CreateMutexW(nullptr, FALSE, L"Local\\Glimra.Lumeck.Instance"));
-        previous = GetLastError() == ERROR_ALREADY_EXISTS;
-    }
+        const DWORD error = GetLastError();
+        // No lock had is another instance: ERROR_ACCESS_DENIED is a mutex that an instance
+        // at another integrity level holds; ERROR_INVALID_HANDLE is the name held by an
+        // object of another kind, which nothing tells apart from an instance that made it.
+        // Running beside either would break the one-instance rule, so the start ends.
+        return !mutex || error == ERROR_ALREADY_EXISTS;
+    }();
     return previous;
 }
 
 void End() { ExitProcess(0); }
 
-std::wstring CommandText() { return ArgumentText(GetCommandLineW()); }
+std::wstring CommandText() { return ArgumentText(GetCommandLineW(), OwnPaths()); }
 
 void MsgBox(std::wstring_view text, std::wstring_view title) {
     MessageBoxW(nullptr, std::wstring(text).c_str(), std::wstring(title).c_str(),
@@ -45,9 +90,14 @@ void Guarded(void (*body)(void*), void* context) noexcept {
     win32::Guarded([&] { body(context); });
 }
 
+// A loop that cannot get its next message is a failure, reported as one: ending quietly
+// would look like a normal end.
 void RunMessageLoop() {
     MSG message;
-    while (win32::Form::AnyLoaded() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (win32::Form::AnyLoaded()) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) return;
+        if (got == -1) win32::ReportRuntimeError({kErrInternal, L"内部错误"});
         if (win32::Form::PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -24,7 +24,7 @@ auto Guarded(Body&& body) noexcept -> decltype(body()) {
     } catch (const std::bad_alloc&) {
         ReportRuntimeError({7, L"内存不足"});
     } catch (...) {
-        ReportRuntimeError({51, L"内部错误"});
+        ReportRuntimeError({kErrInternal, L"内部错误"});
     }
 }
 

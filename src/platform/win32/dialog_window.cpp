@@ -63,14 +63,17 @@ win32::GdiObject<HFONT> SongFont(int tenths_of_points) {
         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
 }
 
-// A label is as wide as its caption on one line, and never narrower than laid out: the
-// count's caption, with the product's name in it, needs a few pixels more than its place.
-int LabelWidth(std::wstring_view caption, HFONT font, int laid_out) {
+// A label takes the size of its caption on one line, measured in the font actually
+// selected (the face that stands in for the one asked for may be wider or taller), and is
+// never smaller than laid out; its left and top stay.
+void FitLabel(RECT& place, std::wstring_view caption, HFONT font) {
     const win32::WindowDC screen(nullptr);
     const win32::Selection selected(screen.get(), font);
-    SIZE extent{};
-    GetTextExtentPoint32W(screen.get(), caption.data(), static_cast<int>(caption.size()), &extent);
-    return std::max(laid_out, static_cast<int>(extent.cx));
+    RECT text{};
+    DrawTextW(screen.get(), caption.data(), static_cast<int>(caption.size()), &text,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
+    place.right = place.left + std::max(place.right - place.left, text.right - text.left);
+    place.bottom = place.top + std::max(place.bottom - place.top, text.bottom - text.top);
 }
 
 RECT PixelRect(int left, int top, int right, int bottom) {
@@ -200,9 +203,7 @@ void Win32DialogWindow::CreateControl(const ControlSpec& control) {
     const HFONT font =
         control.font == ControlFont::kSong105 ? song_font_.get() : default_font_.get();
     RECT place = ControlRect(spec_, control);
-    if (control.kind == ControlKind::kLabel) {
-        place.right = place.left + LabelWidth(control.caption, font, place.right - place.left);
-    }
+    if (control.kind == ControlKind::kLabel) FitLabel(place, control.caption, font);
     const DWORD style =
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style | (control.tab_stop ? WS_TABSTOP : 0);
     const HWND child = CreateWindowExW(

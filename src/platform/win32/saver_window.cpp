@@ -70,20 +70,23 @@ void Win32SaverWindow::Load(std::int32_t interval_ms) {
 }
 
 // The window becomes a child of the host only where that can work: the host exists, is
-// not the desktop nor a window of this process, and takes the window as its child.
+// not a window of this process, and takes the window as its child, other than the
+// desktop. The host is compared as the system resolves it, since a host may write its
+// handle in a form that names the same window by another value.
 bool Win32SaverWindow::AttachToPreview(HostHandle host) {
     const HWND parent = reinterpret_cast<HWND>(static_cast<INT_PTR>(host));
-    if (!IsWindow(parent) || parent == GetDesktopWindow() || OfThisProcess(parent)) return false;
+    if (!IsWindow(parent) || OfThisProcess(parent)) return false;
     const HWND window = hWnd();
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     SetWindowLongA(window, GWL_STYLE, style | WS_CHILD);
     SetParent(window, parent);
-    if (GetAncestor(window, GA_PARENT) != parent) return false;
+    const HWND taken = GetAncestor(window, GA_PARENT);
+    if (taken == nullptr || taken == GetDesktopWindow() || !IsChild(parent, window)) return false;
     RECT client{};
-    GetClientRect(parent, &client);
+    GetClientRect(taken, &client);
     SetWindowPos(window, nullptr, 0, 0, client.right, client.bottom,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
-    host_ = parent;
+    host_ = taken;
     SetTimer(window, kHostWatch, kHostWatchMs, nullptr);
     return true;
 }

@@ -1,7 +1,7 @@
 // The per-user program settings on Windows: REG_SZ values under
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>, where the
 // settings of earlier installs of this saver are found. A value of any other type counts
-// as not stored.
+// as not stored, and nothing is expanded.
 #include <windows.h>
 
 #include "platform/platform.h"
@@ -34,18 +34,23 @@ std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::w
         return std::wstring(default_text);
     }
     const std::wstring name(key);
-    // The value may grow between the two calls; ask again until the buffer holds it.
+    // Read as stored, never expanded: only REG_SZ counts, REG_EXPAND_SZ included in what
+    // does not. The value may grow between the two calls; ask again until the buffer
+    // holds it.
     for (;;) {
+        DWORD type = 0;
         DWORD bytes = 0;
-        LSTATUS status = RegGetValueW(config.get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr,
-                                      nullptr, &bytes);
-        if (status != ERROR_SUCCESS) return std::wstring(default_text);
+        LSTATUS status =
+            RegQueryValueExW(config.get(), name.c_str(), nullptr, &type, nullptr, &bytes);
+        if (status != ERROR_SUCCESS || type != REG_SZ) return std::wstring(default_text);
         std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = RegGetValueW(config.get(), nullptr, name.c_str(), RRF_RT_REG_SZ, nullptr,
-                              text.data(), &bytes);
+        status = RegQueryValueExW(config.get(), name.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(text.data()), &bytes);
         if (status == ERROR_MORE_DATA) continue;
-        if (status != ERROR_SUCCESS) return std::wstring(default_text);
+        if (status != ERROR_SUCCESS || type != REG_SZ) return std::wstring(default_text);
+        // An odd last byte is half a character and is dropped; the text ends at its first
+        // null, stored or not.
+        text.resize(bytes / sizeof(wchar_t));
         text.resize(wcsnlen(text.c_str(), text.size()));
         return text;
     }

@@ -55,4 +55,9 @@ int RegAllowWrite(const Args& args);
 int Host(const Args& args);
 int ShowWindowFor(const Args& args);
 
+// Real hosts and systems: an exact command line, a held lock name, a label's caption.
+int StartLine(const Args& args);
+int HoldName(const Args& args);
+int CaptionInk(const Args& args);
+
 }  // namespace e2e

@@ -27,8 +27,9 @@ DWORD ParsePid(const std::wstring& text) {
 
 HWND ParseWindow(const std::wstring& text) {
     const std::int64_t value = ParseInt(text);
-    if (value < 0) throw Failure("not a window handle: " + Utf8(text));
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(value));
+    // Handles with bit 31 set are sign-extended, as WindowNumber prints them.
+    if (value < -0x80000000LL) throw Failure("not a window handle: " + Utf8(text));
+    return reinterpret_cast<HWND>(static_cast<std::intptr_t>(value));
 }
 
 std::int64_t WindowNumber(HWND window) {

@@ -25,7 +25,10 @@ HWND CreateHost(int width, int height) {
     window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     window_class.hbrBackground = CreateSolidBrush(kHostColour);
     window_class.lpszClassName = kHostClass;
-    if (!RegisterClassW(&window_class)) FailWin32("RegisterClassW");
+    WNDCLASSW known{};
+    if (!GetClassInfoW(window_class.hInstance, kHostClass, &known) &&
+        !RegisterClassW(&window_class))
+        FailWin32("RegisterClassW");
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     RECT frame{0, 0, width, height};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
@@ -36,6 +39,32 @@ HWND CreateHost(int width, int height) {
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     return window;
+}
+
+bool HighBit(const void* handle) { return (reinterpret_cast<UINT_PTR>(handle) & 0x80000000u) != 0; }
+
+// A host whose handle has bit 31 set, as Windows hands out once a slot has been reused
+// often enough: the high 16 bits of a USER handle count the reuses of its slot, and menus
+// share the table with windows and are quick to make, so menus go round until the slot's
+// count sets the bit, and the window then takes that slot.
+HWND CreateHighHost(int width, int height) {
+    DestroyWindow(CreateHost(width, height));  // the thread's first window brings others
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        for (int round = 0; round < 0x20000; ++round) {
+            const HMENU menu = CreateMenu();
+            DestroyMenu(menu);
+            if (HighBit(menu)) break;
+        }
+        const HWND window = CreateHost(width, height);
+        if (HighBit(window)) {
+            MSG quit{};  // posted by the windows destroyed on the way
+            while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+            }
+            return window;
+        }
+        DestroyWindow(window);
+    }
+    throw Failure("no window handle with bit 31 set");
 }
 
 void PumpFor(DWORD milliseconds) {
@@ -70,8 +99,12 @@ int Host(const Args& args) {
     if (width < 1 || height < 1 || width > 4096 || height > 4096)
         throw Failure("host size out of range");
     const std::wstring prefix = args.size() > 3 ? args[3] : L"/p ";
-    const HWND window = CreateHost(static_cast<int>(width), static_cast<int>(height));
-    const std::wstring argtext = prefix + std::to_wstring(WindowNumber(window));
+    const bool high = args.size() > 4 && args[4] == L"high";
+    const HWND window = high ? CreateHighHost(static_cast<int>(width), static_cast<int>(height))
+                             : CreateHost(static_cast<int>(width), static_cast<int>(height));
+    // The handle as Windows passes it: the unsigned decimal of its low 32 bits.
+    const auto number = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
+    const std::wstring argtext = prefix + std::to_wstring(number);
     const PROCESS_INFORMATION process = LaunchProgram(args[2], argtext, 0);
     CloseHandle(process.hThread);
     Handle child(process.hProcess);

@@ -50,8 +50,11 @@ constexpr Command kCommands[] = {
     {L"reg-delete-key", 0, 0, e2e::RegDeleteKey, "reg-delete-key"},
     {L"reg-deny-write", 0, 0, e2e::RegDenyWrite, "reg-deny-write"},
     {L"reg-allow-write", 0, 0, e2e::RegAllowWrite, "reg-allow-write"},
-    {L"host", 3, 4, e2e::Host, "host <width> <height> <exe> [argtext-prefix]"},
+    {L"host", 3, 5, e2e::Host, "host <width> <height> <exe> [argtext-prefix] [high]"},
     {L"show-window", 1, 1, e2e::ShowWindowFor, "show-window <ms>"},
+    {L"start-line", 2, 2, e2e::StartLine, "start-line <exe> <command line>"},
+    {L"hold-name", 1, 1, e2e::HoldName, "hold-name event|denied"},
+    {L"caption-ink", 3, 3, e2e::CaptionInk, "caption-ink <face> <tenths of a point> <text>"},
 };
 
 int Usage() {
