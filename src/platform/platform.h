@@ -48,6 +48,11 @@ void Guarded(Body&& body) noexcept {
     Guarded([](void* context) { (*static_cast<Body*>(context))(); }, &body);
 }
 
+// The windows made from here on draw in the display's own pixels at whatever scale it runs,
+// declared before the first window (Windows' per-monitor DPI awareness; nothing where the
+// display has no scale of its own to undo).
+void DeclareDpiAwareness();
+
 // Delivers events to the loaded form until no form is loaded any more.
 void RunMessageLoop();
 

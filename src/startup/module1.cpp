@@ -48,16 +48,18 @@ void Main() {
 
     const std::wstring argument_text = platform::CommandText();
     switch (SelectMode(argument_text)) {
-        case Mode::kPreview:
+        case Mode::kPreview:  // in the host's world, whatever its scale
             AttachToPreview();
             return;
         case Mode::kFullScreen:
+            platform::DeclareDpiAwareness();
             ShowFullScreen();
             return;
         case Mode::kStatement:
             ShowStatement();
             return;
         case Mode::kSettings:
+            platform::DeclareDpiAwareness();
             Settingfrm::Instance().Show();
             return;
     }

@@ -1,5 +1,6 @@
 #include "settings/layout.h"
 
+#include "platform/runtime/scaling.h"
 #include "platform/runtime/scrolling.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,38 @@ TEST(Layout, TabStopsFollowTheKeyboardOrderWithoutCaptionAccessKeys) {
         EXPECT_EQ(control.caption.find(L'&'), std::wstring_view::npos) << control.id;
     }
     EXPECT_EQ(stops, (std::vector<int>{kTxtNum, kHspeed, kCommand3, kCommand4}));
+}
+
+// At each DPI: the client area and the logo's control from twips, the pens of the full
+// screen and the preview, the logo and an arrow from their 96-DPI sizes, and the whole
+// zoom that the logo is first enlarged by.
+TEST(Scaling, LayoutPensAndPicturesFollowTheDpi) {
+    struct Row {
+        int dpi;
+        float twips_per_pixel;
+        int client_width, client_height, logo_control;
+        int pen, preview_pen, logo, arrow, logo_zoom;
+    };
+    const Row rows[] = {
+        {96, 15.0f, 353, 169, 33, 12, 4, 33, 8, 1},    {120, 12.0f, 441, 211, 41, 15, 5, 41, 10, 2},
+        {144, 10.0f, 530, 254, 50, 18, 6, 50, 12, 2},  {192, 7.5f, 706, 338, 66, 24, 8, 66, 16, 2},
+        {288, 5.0f, 1059, 507, 99, 36, 12, 99, 24, 3},
+    };
+    for (const Row& row : rows) {
+        const Rect logo = ClientRect(Find(kImage1));
+        EXPECT_EQ(TwipsPerPixel(row.dpi), row.twips_per_pixel) << row.dpi;
+        EXPECT_EQ(TwipsToPixels(kClientWidth, row.dpi), row.client_width) << row.dpi;
+        EXPECT_EQ(TwipsToPixels(kClientHeight, row.dpi), row.client_height) << row.dpi;
+        EXPECT_EQ(TwipsToPixels(logo.right - logo.left, row.dpi), row.logo_control) << row.dpi;
+        EXPECT_EQ(ScaledPixels(12, row.dpi), row.pen) << row.dpi;
+        EXPECT_EQ(ScaledPixels(4, row.dpi), row.preview_pen) << row.dpi;
+        EXPECT_EQ(ScaledPixels(33, row.dpi), row.logo) << row.dpi;
+        EXPECT_EQ(ScaledPixels(8, row.dpi), row.arrow) << row.dpi;
+        EXPECT_EQ(WholeZoom(33, row.logo), row.logo_zoom) << row.dpi;
+    }
+    EXPECT_EQ(TwipsToPixels(5, 144), 1) << "halves away from zero, as MulDiv";
+    EXPECT_EQ(TwipsToPixels(-5, 144), -1);
+    EXPECT_EQ(ScaledPixels(1, 24), 1) << "a pen never vanishes";
 }
 
 TEST(Scrolled, StepsAndHoldsTheSpeedWithinItsRange) {

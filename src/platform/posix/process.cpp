@@ -103,6 +103,9 @@ void Guarded(void (*body)(void*), void* context) noexcept {
     }
 }
 
+// X11 hands every client the screen's own pixels.
+void DeclareDpiAwareness() {}
+
 void RunMessageLoop() {
     while (posix::g_forms_loaded > 0) g_main_context_iteration(nullptr, TRUE);
 }

@@ -9,6 +9,7 @@
 #include "platform/runtime/numbers.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/screen.h"
 
 namespace glimra::win32 {
 
@@ -89,6 +90,8 @@ void MsgBox(std::wstring_view text, std::wstring_view title) {
 void Guarded(void (*body)(void*), void* context) noexcept {
     win32::Guarded([&] { body(context); });
 }
+
+void DeclareDpiAwareness() { win32::DeclareDpiAwareness(); }
 
 // A loop that cannot get its next message is a failure, reported as one: ending quietly
 // would look like a normal end.

@@ -6,10 +6,6 @@
 
 namespace glimra::win32::delayed {
 
-namespace {
-
-// The DLL from the system folder, never from beside the program or the current folder.
-// It stays loaded for the rest of the process, as an import would.
 HMODULE SystemLibrary(const wchar_t* name) {
     wchar_t folder[MAX_PATH];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
@@ -18,6 +14,8 @@ HMODULE SystemLibrary(const wchar_t* name) {
     path.append(L"\\").append(name);
     return LoadLibraryW(path.c_str());
 }
+
+namespace {
 
 // The function's address, looked up once; null when the DLL or the function is missing.
 template <typename Function>

@@ -10,6 +10,10 @@
 
 namespace glimra::win32::delayed {
 
+// A DLL from the system folder, never from beside the program or the current folder. It
+// stays loaded for the rest of the process, as an import would; null when it is missing.
+HMODULE SystemLibrary(const wchar_t* name);
+
 HRESULT CoInitializeEx(void* reserved, DWORD model);
 void CoUninitialize();
 HRESULT CoCreateInstance(REFCLSID class_id, IUnknown* outer, DWORD context, REFIID interface_id,

@@ -1,6 +1,7 @@
 // The settings dialog's window on Windows: a captioned window whose child controls are
-// made from the program's table, with the dialog keys, the focus kept across activation,
-// the scroll bar's stepping, the image's pointer and tooltip, and clicks reported back.
+// made from the program's table, laid out at the window's own DPI and again when it comes
+// to another, with the dialog keys, the focus kept across activation, the scroll bar's
+// stepping, the image's pointer and tooltip, and clicks reported back.
 #include "platform/dialog_window.h"
 
 #include <windows.h>
@@ -9,8 +10,10 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/runtime/scaling.h"
 #include "platform/runtime/scrolling.h"
 #include "platform/win32/delayed.h"
 #include "platform/win32/form.h"
@@ -23,6 +26,8 @@ namespace glimra::platform {
 namespace {
 
 constexpr DWORD kDialogStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Messages of newer headers, spelled here since the program builds for Windows 7.
+constexpr UINT kWmDpiChanged = 0x02E0, kWmGetDpiScaledSize = 0x02E4;
 
 struct WindowKind {
     const wchar_t* window_class;
@@ -56,8 +61,8 @@ bool Clickable(ControlKind kind) {
            kind == ControlKind::kImage;
 }
 
-win32::GdiObject<HFONT> SongFont(int tenths_of_points) {
-    const int height = -MulDiv(tenths_of_points, win32::ScreenDpi(), 720);
+win32::GdiObject<HFONT> SongFont(int tenths_of_points, int dpi) {
+    const int height = -MulDiv(tenths_of_points, dpi, 720);
     return win32::GdiObject<HFONT>(CreateFontW(
         height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"宋体"));
@@ -76,13 +81,13 @@ void FitLabel(RECT& place, std::wstring_view caption, HFONT font) {
     place.bottom = place.top + std::max(place.bottom - place.top, text.bottom - text.top);
 }
 
-RECT PixelRect(int left, int top, int right, int bottom) {
-    return {win32::TwipsToPixels(left), win32::TwipsToPixels(top), win32::TwipsToPixels(right),
-            win32::TwipsToPixels(bottom)};
+RECT PixelRect(int left, int top, int right, int bottom, int dpi) {
+    return {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(right, dpi),
+            TwipsToPixels(bottom, dpi)};
 }
 
 // A control's place on the client area, in pixels: frames place what they hold.
-RECT ControlRect(const DialogSpec& spec, const ControlSpec& control) {
+RECT ControlRect(const DialogSpec& spec, const ControlSpec& control, int dpi) {
     int left = control.left;
     int top = control.top;
     for (const ControlSpec& frame : spec.controls) {
@@ -91,7 +96,14 @@ RECT ControlRect(const DialogSpec& spec, const ControlSpec& control) {
             top += frame.top;
         }
     }
-    return PixelRect(left, top, left + control.width, top + control.height);
+    return PixelRect(left, top, left + control.width, top + control.height, dpi);
+}
+
+// The window's size around the client area of the layout at `dpi`.
+SIZE FrameSize(const DialogSpec& spec, int dpi) {
+    RECT frame = PixelRect(0, 0, spec.client_width, spec.client_height, dpi);
+    win32::AdjustFrame(frame, kDialogStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 // The caption comes from the program's table, as the window is made.
@@ -121,19 +133,25 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
     void OnScroll(HWND bar, int code, int thumb);
     bool OnSetCursor(HWND over);
     void OnActivate(bool active);
-    void PlaceWindow();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    void FitClient();
     void CreateControl(const ControlSpec& control);
+    void LayOut();
+    void SetIcons();
     void AddTooltip(HWND tool);
     HWND Control(int id) const { return GetDlgItem(hWnd(), id); }
 
     DialogSpec spec_;
     DialogEvents& events_;
+    int dpi_ = kDesignDpi;  // what the controls, fonts and pictures are laid out at
     HWND focus_ = nullptr;  // where the focus goes back when the dialog is activated
     HWND image_ = nullptr;
     win32::GdiObject<HFONT> default_font_;
     win32::GdiObject<HFONT> song_font_;
     std::vector<win32::GdiObject<HBITMAP>> pictures_;
     win32::Cursor image_cursor_;
+    win32::Icon big_icon_;
+    win32::Icon small_icon_;
 };
 
 void Win32DialogWindow::Show() {
@@ -173,55 +191,109 @@ void Win32DialogWindow::OpenAddress(const char* address) {
     win32::delayed::ShellExecuteA(hWnd(), nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-// The window as designed: its size and place, icon, fonts, pictures and controls.
+// The window as designed, at the DPI of the monitor it is made on: its size and place,
+// icons, controls, fonts and pictures.
 void Win32DialogWindow::OnCreate() {
     SetWindowTextW(hWnd(), std::wstring(spec_.caption).c_str());
-    PlaceWindow();
-    const HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));  // shared
-    SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    default_font_ = SongFont(90);
-    song_font_ = SongFont(105);
-    for (const ControlSpec& control : spec_.controls) CreateControl(control);
-    if (image_ != nullptr) {
-        image_cursor_ = win32::MakeCursor(spec_.image_cursor);
-        AddTooltip(image_);
-    }
-}
-
-void Win32DialogWindow::PlaceWindow() {
-    RECT frame =
-        PixelRect(spec_.client_left, spec_.client_top, spec_.client_left + spec_.client_width,
-                  spec_.client_top + spec_.client_height);
-    AdjustWindowRectEx(&frame, kDialogStyle, FALSE, 0);
+    dpi_ = win32::WindowDpi(hWnd());
+    RECT frame = PixelRect(0, 0, spec_.client_width, spec_.client_height, dpi_);
+    OffsetRect(&frame, TwipsToPixels(spec_.client_left, dpi_),
+               TwipsToPixels(spec_.client_top, dpi_));
+    win32::AdjustFrame(frame, kDialogStyle, dpi_);
     SetWindowPos(hWnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClient();
+    for (const ControlSpec& control : spec_.controls) CreateControl(control);
+    LayOut();
+    if (image_ != nullptr) AddTooltip(image_);
 }
 
+// Dragged to a monitor of another DPI, the window takes the rectangle the system suggests
+// (the size it asked for first, WM_GETDPISCALEDSIZE) and lays everything out again. The
+// controls stay the same windows, so their text, selection, focus and scroll position stay
+// as they are.
+void Win32DialogWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(hWnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitClient();
+    LayOut();
+    InvalidateRect(hWnd(), nullptr, TRUE);
+}
+
+// The client area exactly as laid out, whatever frame the system draws around it: should
+// its frame be of another size than the one asked for at this DPI, the window follows.
+void Win32DialogWindow::FitClient() {
+    RECT window{};
+    RECT client{};
+    GetWindowRect(hWnd(), &window);
+    GetClientRect(hWnd(), &client);
+    const int width = TwipsToPixels(spec_.client_width, dpi_);
+    const int height = TwipsToPixels(spec_.client_height, dpi_);
+    if (client.right == width && client.bottom == height) return;
+    SetWindowPos(hWnd(), nullptr, 0, 0, window.right - window.left + width - client.right,
+                 window.bottom - window.top + height - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The controls' places, fonts and pictures at dpi_, the hand cursor and the icons. What
+// the controls showed before goes only once they show the new.
+void Win32DialogWindow::LayOut() {
+    auto default_font = SongFont(90, dpi_);
+    auto song_font = SongFont(105, dpi_);
+    std::vector<win32::GdiObject<HBITMAP>> pictures;
+    for (const ControlSpec& control : spec_.controls) {
+        const HWND child = Control(control.id);
+        const HFONT font =
+            control.font == ControlFont::kSong105 ? song_font.get() : default_font.get();
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (!control.picture.empty()) {
+            pictures.push_back(win32::DecodeGif(control.picture, GetSysColor(COLOR_BTNFACE), dpi_));
+            const bool button = control.kind == ControlKind::kArrowButton;
+            SendMessageW(child, button ? BM_SETIMAGE : STM_SETIMAGE, IMAGE_BITMAP,
+                         reinterpret_cast<LPARAM>(pictures.back().get()));
+        }
+        RECT place = ControlRect(spec_, control, dpi_);
+        if (control.kind == ControlKind::kLabel) FitLabel(place, control.caption, font);
+        SetWindowPos(child, nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    default_font_ = std::move(default_font);
+    song_font_ = std::move(song_font);
+    pictures_ = std::move(pictures);
+    const int cursor = win32::SystemMetric(SM_CXCURSOR, dpi_);
+    if (image_ != nullptr) image_cursor_ = win32::MakeCursor(spec_.image_cursor, cursor);
+    SetIcons();
+}
+
+// The one icon of the program, at the sizes the system draws the caption and the task
+// switcher with at dpi_.
+void Win32DialogWindow::SetIcons() {
+    const auto load = [this](int size_metric) {
+        const int size = win32::SystemMetric(size_metric, dpi_);
+        return win32::Icon(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+    };
+    win32::Icon big = load(SM_CXICON);
+    win32::Icon small = load(SM_CXSMICON);
+    SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    big_icon_ = std::move(big);
+    small_icon_ = std::move(small);
+}
+
+// Made where the layout puts it later; only what never changes is set here.
 void Win32DialogWindow::CreateControl(const ControlSpec& control) {
     const WindowKind kind = KindOf(control.kind);
-    const HFONT font =
-        control.font == ControlFont::kSong105 ? song_font_.get() : default_font_.get();
-    RECT place = ControlRect(spec_, control);
-    if (control.kind == ControlKind::kLabel) FitLabel(place, control.caption, font);
     const DWORD style =
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style | (control.tab_stop ? WS_TABSTOP : 0);
     const HWND child = CreateWindowExW(
-        kind.ex_style, kind.window_class, std::wstring(control.caption).c_str(), style, place.left,
-        place.top, place.right - place.left, place.bottom - place.top, hWnd(),
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleW(nullptr),
-        nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        kind.ex_style, kind.window_class, std::wstring(control.caption).c_str(), style, 0, 0, 0, 0,
+        hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+        GetModuleHandleW(nullptr), nullptr);
     switch (control.kind) {
-        case ControlKind::kArrowButton:
         case ControlKind::kImage:
-            if (!control.picture.empty()) {
-                pictures_.push_back(win32::DecodeGif(control.picture, GetSysColor(COLOR_BTNFACE)));
-                const bool button = control.kind == ControlKind::kArrowButton;
-                SendMessageW(child, button ? BM_SETIMAGE : STM_SETIMAGE, IMAGE_BITMAP,
-                             reinterpret_cast<LPARAM>(pictures_.back().get()));
-            }
-            if (control.kind == ControlKind::kImage) image_ = child;
+            image_ = child;
             break;
         case ControlKind::kTextBox:
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // no limit of its own
@@ -327,6 +399,13 @@ bool Win32DialogWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LR
             return true;
         case WM_ACTIVATE:
             OnActivate(LOWORD(wparam) != WA_INACTIVE);
+            return true;
+        case kWmGetDpiScaledSize:
+            *reinterpret_cast<SIZE*>(lparam) = FrameSize(spec_, LOWORD(wparam));
+            result = TRUE;
+            return true;
+        case kWmDpiChanged:
+            OnDpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return true;
         default:
             return false;

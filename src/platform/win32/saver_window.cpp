@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include "platform/runtime/scaling.h"
 #include "platform/win32/form.h"
 #include "platform/win32/screen.h"
 #include "platform/win32/window_surface.h"
@@ -61,6 +62,8 @@ class Win32SaverWindow final : public win32::Form, public SaverWindow {
     HWND host_ = nullptr;
 };
 
+// Over the primary monitor in its own pixels when the process is DPI aware (full screen),
+// and in the 96-DPI pixels the system shows it in otherwise.
 void Win32SaverWindow::Load(std::int32_t interval_ms) {
     Create();
     surface_.Attach(hWnd());
@@ -125,7 +128,7 @@ void Win32SaverWindow::OnTimer(UINT_PTR timer) {
 }
 
 void Win32SaverWindow::OnMouseMove(LPARAM lparam) {
-    const float twips = win32::TwipsPerPixel();
+    const float twips = TwipsPerPixel(win32::WindowDpi(hWnd()));
     events_.Form_MouseMove(static_cast<float>(GET_X_LPARAM(lparam)) * twips,
                            static_cast<float>(GET_Y_LPARAM(lparam)) * twips);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/runtime/scaling.h"
 #include "platform/win32/screen.h"
 
 namespace glimra::win32 {
@@ -29,6 +30,9 @@ void WindowSurface::Detach() {
     dc_.reset();
     window_ = nullptr;
 }
+
+// Read at every call, as the window may come to another DPI.
+float WindowSurface::TwipsPerPixel() const { return glimra::TwipsPerPixel(WindowDpi(window_)); }
 
 float WindowSurface::Width() const {
     return static_cast<float>(OuterSize(window_).cx) * TwipsPerPixel();
@@ -70,16 +74,18 @@ void WindowSurface::Remember(const RECT& box) {
     }
 }
 
-// A solid disc draw_width pixels across, centred on the point; GDI clips it to the
-// window. Ellipse without a pen leaves out the right and bottom edges, hence the +1.
+// A solid disc as wide as the pen at the window's DPI, centred on the point; GDI clips it
+// to the window. Ellipse without a pen leaves out the right and bottom edges, hence the +1.
 void WindowSurface::PSet(float x, float y, std::uint32_t colour) {
-    const float twips = TwipsPerPixel();
+    const int dpi = WindowDpi(window_);
+    const float twips = glimra::TwipsPerPixel(dpi);
+    const int width = ScaledPixels(draw_width_, dpi);
     const int px = static_cast<int>(std::floor(x / twips));
     const int py = static_cast<int>(std::floor(y / twips));
     const HDC dc = dc_->get();
-    const PixelBox box = DotBox(px, py, draw_width_);
+    const PixelBox box = DotBox(px, py, width);
     Remember({box.left, box.top, box.right + 1, box.bottom + 1});  // as much as Ellipse may fill
-    if (draw_width_ <= 1) {
+    if (width <= 1) {
         SetPixelV(dc, px, py, colour);
         return;
     }

@@ -17,6 +17,7 @@ class WindowSurface final : public Surface {
     // Takes the window's own DC and readies it for dots: no outline, the DC's own brush.
     void Attach(HWND window);
     void Detach();
+    // The pen's width at 96 DPI; it is drawn scaled to the window's DPI.
     void SetDrawWidth(int pixels) { draw_width_ = pixels; }
 
     float Width() const override;
@@ -26,6 +27,7 @@ class WindowSurface final : public Surface {
 
   private:
     void Remember(const RECT& box);
+    float TwipsPerPixel() const;
 
     HWND window_ = nullptr;
     std::optional<WindowDC> dc_;

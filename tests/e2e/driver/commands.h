@@ -36,6 +36,7 @@ int Close(const Args& args);
 int Redraw(const Args& args);
 int PostTimer(const Args& args);
 int Detach(const Args& args);
+int DpiChanged(const Args& args);
 
 // Pixels and fonts.
 int Capture(const Args& args);

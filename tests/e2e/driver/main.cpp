@@ -40,6 +40,7 @@ constexpr Command kCommands[] = {
     {L"close", 1, 2, e2e::Close, "close <hwnd> [syscommand]"},
     {L"post-timer", 2, 3, e2e::PostTimer, "post-timer <hwnd> <count> [id]"},
     {L"detach", 3, 3, e2e::Detach, "detach <hwnd> <x> <y>"},
+    {L"dpi-changed", 2, 2, e2e::DpiChanged, "dpi-changed <hwnd> <dpi>"},
     {L"capture", 2, 3, e2e::Capture, "capture <hwnd> <out.ppm> [dc|window|screen|print]"},
     {L"text-ink", 2, 2, e2e::TextInk, "text-ink <face> <text>"},
     {L"reg-get", 1, 1, e2e::RegGet, "reg-get <name>"},
@@ -89,6 +90,8 @@ int Dispatch(const e2e::Args& all) {
 }  // namespace
 
 int main() {
+    // Windows and pixels are read in the display's own pixels at every DPI.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     try {
         return Dispatch(CommandLineArgs());
     } catch (const e2e::Failure& failure) {

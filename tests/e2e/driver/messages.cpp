@@ -148,6 +148,36 @@ int Detach(const Args& args) {
     return 0;
 }
 
+// WM_DPICHANGED as the system sends it when a window is dragged to a monitor of `dpi`, with
+// the window's own size at (0, 0) as the suggested rectangle. The rectangle is written into
+// the target's memory, and at the same address in the driver's too, so that it arrives
+// whether or not the system copies this message's data across processes.
+int DpiChanged(const Args& args) {
+    const HWND window = ExistingWindow(args[0]);
+    const auto dpi = static_cast<WORD>(ParseInt(args[1]));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    const RECT suggested{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    Handle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid));
+    void* remote = process ? VirtualAllocEx(process.get(), nullptr, sizeof suggested,
+                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                           : nullptr;
+    if (remote == nullptr ||
+        !WriteProcessMemory(process.get(), remote, &suggested, sizeof suggested, nullptr))
+        FailWin32("VirtualAllocEx/WriteProcessMemory");
+    if (void* local =
+            VirtualAlloc(remote, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+        *static_cast<RECT*>(local) = suggested;
+    LRESULT result = 0;
+    const bool answered = SendWithTimeout(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                          reinterpret_cast<LPARAM>(remote), result);
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    PrintLine(Json().Bool("answered", answered).str());
+    return answered ? 0 : 1;
+}
+
 }  // namespace e2e
 
 namespace e2e {

@@ -35,6 +35,11 @@ void AddCommon(Json& json, HWND window, const RECT& rect) {
         .Number("owner", WindowNumber(GetWindow(window, GW_OWNER)))
         .Number("pid", pid)
         .Number("tid", thread);
+    // Wine gives another process's context zero-extended: its sign goes back first.
+    const auto context =
+        reinterpret_cast<DPI_AWARENESS_CONTEXT>(static_cast<INT_PTR>(static_cast<std::int32_t>(
+            reinterpret_cast<INT_PTR>(GetWindowDpiAwarenessContext(window)))));
+    json.Number("dpi_awareness", GetAwarenessFromDpiAwarenessContext(context));
 }
 
 std::string TopLevelInfo(HWND window) {
