@@ -1,6 +1,8 @@
 // Form1's window over Xlib: an override-redirect window over the primary monitor, a child
 // of a preview host, or, in a screen-saver host's display mode, the host's window itself.
 // Black background and no backing store, so an exposed part shows black.
+#include <X11/Xlib-xcb.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <glib-unix.h>
@@ -48,6 +50,23 @@ bool ProducesCharacter(XKeyEvent key) {
     KeySym keysym = NoSymbol;
     const int length = XLookupString(&key, text, sizeof text, &keysym, nullptr);
     return length > 0 && keysym != XK_Delete && keysym != XK_KP_Delete;
+}
+
+// A cursor with a cleared mask, made by the core requests themselves: Xlib's own cursor
+// calls first load libXcursor, which reads cursor themes and queries Render for nothing.
+Cursor BlankCursor(Display* display, Window window) {
+    xcb_connection_t* connection = XGetXCBConnection(display);
+    const xcb_pixmap_t empty = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 1, empty, static_cast<xcb_drawable_t>(window), 1, 1);
+    const xcb_gcontext_t zero = xcb_generate_id(connection);  // foreground 0 by default
+    xcb_create_gc(connection, zero, empty, 0, nullptr);
+    const xcb_rectangle_t pixel{0, 0, 1, 1};
+    xcb_poly_fill_rectangle(connection, empty, zero, 1, &pixel);
+    xcb_free_gc(connection, zero);
+    const xcb_cursor_t cursor = xcb_generate_id(connection);
+    xcb_create_cursor(connection, cursor, empty, empty, 0, 0, 0, 0, 0, 0, 0, 0);
+    xcb_free_pixmap(connection, empty);
+    return cursor;
 }
 
 class X11SaverWindow final : public SaverWindow, public Surface {
@@ -127,8 +146,13 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
             CopyFromParent, InputOutput, CopyFromParent,
             CWBackPixel | CWBackingStore | CWOverrideRedirect | CWEventMask, &attributes);
         XStoreName(display_, window_, "Form1");
-        close_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(display_, window_, &close_, 1);
+        // Both atoms in one round trip (XSetWMProtocols would make a second one).
+        char* names[] = {const_cast<char*>("WM_PROTOCOLS"), const_cast<char*>("WM_DELETE_WINDOW")};
+        Atom atoms[2] = {None, None};
+        XInternAtoms(display_, names, 2, False, atoms);
+        close_ = atoms[1];
+        XChangeProperty(display_, window_, atoms[0], XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(&close_), 1);
         visual_ = DefaultVisual(display_, screen);
         width_ = monitor.width;
         height_ = monitor.height;
@@ -200,13 +224,7 @@ void X11SaverWindow::ShowCursor(bool show) {
         XUndefineCursor(display_, window_);
         return;
     }
-    if (blank_ == None) {
-        const char bits = 0;
-        const Pixmap empty = XCreateBitmapFromData(display_, window_, &bits, 1, 1);
-        XColor black{};
-        blank_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
-        XFreePixmap(display_, empty);
-    }
+    if (blank_ == None) blank_ = BlankCursor(display_, window_);
     XDefineCursor(display_, window_, blank_);
 }
 
