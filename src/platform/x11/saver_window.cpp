@@ -7,6 +7,7 @@
 #include <X11/keysym.h>
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -96,6 +97,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     void Handle(const XEvent& event);
     void Grab();
     void WatchSignals();
+    void StopWatchingSignals();
 
     SaverEvents& events_;
     Display* display_ = nullptr;
@@ -114,7 +116,8 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     Cursor blank_ = None;
     Atom close_ = None;  // WM_DELETE_WINDOW
     guint timer_ = 0;
-    guint signals_[2] = {0, 0};
+    int signal_fd_ = -1;
+    guint signal_source_ = 0;
 };
 
 void X11SaverWindow::Load(std::int32_t interval_ms) {
@@ -182,14 +185,39 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
 }
 
 // The host ends a display mode with SIGTERM; a terminal user with SIGINT. Either unloads
-// the form, so that Form_Unload runs and the loop ends.
+// the form, so that Form_Unload runs and the loop ends. They are read from a signalfd the
+// loop polls beside the connection: GLib's own signal sources would start a thread.
 void X11SaverWindow::WatchSignals() {
-    const auto unload = [](gpointer self) -> gboolean {
-        Guarded([self] { static_cast<X11SaverWindow*>(self)->Unload(); });
-        return G_SOURCE_REMOVE;
-    };
-    signals_[0] = g_unix_signal_add(SIGTERM, unload, this);
-    signals_[1] = g_unix_signal_add(SIGINT, unload, this);
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signal_fd_ < 0) return;
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    signal_source_ = g_unix_fd_add(
+        signal_fd_, G_IO_IN,
+        [](gint fd, GIOCondition, gpointer self) -> gboolean {
+            signalfd_siginfo taken{};
+            while (read(fd, &taken, sizeof taken) == sizeof taken) {
+            }
+            Guarded([self] { static_cast<X11SaverWindow*>(self)->Unload(); });
+            return G_SOURCE_CONTINUE;  // Unload has removed it
+        },
+        this);
+}
+
+// After the unload a signal has its default effect again.
+void X11SaverWindow::StopWatchingSignals() {
+    if (signal_fd_ < 0) return;
+    g_source_remove(signal_source_);
+    close(signal_fd_);
+    signal_fd_ = -1;
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 void X11SaverWindow::Show() {
@@ -254,7 +282,6 @@ void X11SaverWindow::Unload() {
     events_.Form_Unload();
     loaded_ = false;
     g_source_remove(timer_);
-    for (const guint source : signals_) g_source_remove(source);
     if (own_window_) {
         XUngrabKeyboard(display_, CurrentTime);
         XUngrabPointer(display_, CurrentTime);
@@ -267,6 +294,7 @@ void X11SaverWindow::Unload() {
     if (blank_ != None) XFreeCursor(display_, blank_);
     blank_ = None;
     XSync(display_, False);
+    StopWatchingSignals();
     posix::FormUnloaded();
 }
 
