@@ -11,9 +11,9 @@ class Saver(xenv.Case):
     settings = (10, 100)
 
     def show(self):
-        xenv.xdotool(self.state, "mousemove", 1500, 400)
+        self.xdotool("mousemove", 1500, 400)
         saver = self.start("/s")
-        window = xenv.poll(lambda: xenv.xdotool(self.state, "search", "--name", "^Form1$"))
+        window = xenv.poll(lambda: self.xdotool("search", "--name", "^Form1$"))
         self.assertTrue(window, "no saver window")
         return saver, window
 
@@ -22,8 +22,8 @@ class Saver(xenv.Case):
                               env=xenv.env(self.state), capture_output=True).stdout.strip()
 
     def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
-        saver, window = self.show()
-        geometry = xenv.xdotool(self.state, "getwindowgeometry", window)
+        _, window = self.show()
+        geometry = self.xdotool("getwindowgeometry", window)
         self.assertIn("Position: 1024,0", geometry)
         self.assertIn("Geometry: 1024x768", geometry)
         self.assertEqual(self.cursor(), "hidden")
@@ -32,7 +32,7 @@ class Saver(xenv.Case):
             self.assertEqual(xenv.dots(self.state["display"], (0, 0, 1024, 768)), [])
             blobs = xenv.dots(self.state["display"], xenv.PRIMARY)
             self.assertLessEqual(len(blobs), 10)
-            whole += xenv.round_dots(blobs, 12)
+            whole += [count for size, count in blobs if size == (12, 12)]
         self.assertGreater(len(whole), 5)
         self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
 
@@ -46,7 +46,7 @@ class Saver(xenv.Case):
         for command, ends in cases:
             with self.subTest(command=command):
                 saver, _ = self.show()
-                xenv.xdotool(self.state, *command)
+                self.xdotool(*command)
                 self.assertEqual(xenv.ended(saver, 1.5 if ends else 0.7), ends)
                 saver.send_signal(signal.SIGINT)
                 self.assertTrue(xenv.ended(saver, 5))
@@ -57,8 +57,8 @@ class Saver(xenv.Case):
         starts = [self.start("/s") for _ in range(20)]
         xenv.poll(lambda: sum(s.poll() is None for s in starts) == 1, 10)
         self.assertEqual(sum(s.poll() is None for s in starts), 1)
-        self.assertTrue(xenv.poll(lambda: xenv.xdotool(self.state, "search", "--name", "Form1")))
-        xenv.xdotool(self.state, "key", "a")
+        self.assertTrue(xenv.poll(lambda: self.xdotool("search", "--name", "Form1")))
+        self.xdotool("key", "a")
         self.assertTrue(all(xenv.ended(s, 5) for s in starts))
 
 

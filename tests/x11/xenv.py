@@ -1,12 +1,18 @@
 """The private X server of the end-to-end tests and the tools that look at it: an Xorg
-with the dummy driver and two heads side by side, the primary one on the right."""
+with the dummy driver and two heads side by side, the primary one on the right.
+As the ctest fixture, `xenv.py setup` starts it and writes its state; `cleanup` ends it."""
 import json
 import os
+import shutil
+import signal
 import subprocess
+import sys
+import tempfile
 import time
 import unittest
 
 PRIMARY = (1024, 0, 1024, 768)  # x, y, width, height
+HOST = (1100, 100, 152, 112)  # the helper's window, standing in for a preview host
 
 
 def start_server(folder):
@@ -34,8 +40,8 @@ def load_state():
 
 
 def env(state, **extra):
-    return dict(os.environ, DISPLAY=state["display"], XDG_CONFIG_HOME=state["config"],
-                XDG_RUNTIME_DIR=state["runtime"], **extra)
+    return dict(os.environ, DISPLAY=state["display"], XDG_CONFIG_HOME=state["folder"] + "/config",
+                XDG_RUNTIME_DIR=state["folder"] + "/run", **extra)
 
 
 def poll(condition, timeout=10.0):
@@ -46,9 +52,9 @@ def poll(condition, timeout=10.0):
     return value
 
 
-def dots(display, area):
-    """The connected blobs of non-black pixels of the screen inside area (x, y, w, h),
-    each as its size (width, height) and pixel count."""
+def dots(display, area, width=None):
+    """The connected blobs of non-black pixels of the screen inside area (x, y, w, h), each
+    as its size (width, height) and pixel count; with a width, only whole dots that wide."""
     ppm = subprocess.run(["import", "-display", display, "-window", "root", "-crop",
                           "%dx%d+%d+%d" % (area[2], area[3], area[0], area[1]), "-depth", "8",
                           "ppm:-"], check=True, capture_output=True).stdout
@@ -67,40 +73,18 @@ def dots(display, area):
                     stack.append(n)
         xs, ys = [p[0] for p in points], [p[1] for p in points]
         blobs.append(((max(xs) - min(xs) + 1, max(ys) - min(ys) + 1), len(points)))
-    return blobs
-
-
-def round_dots(blobs, width):
-    """The blobs that are single whole dots of the pen's width."""
-    return [count for size, count in blobs if size == (width, width)]
-
-
-def xdotool(state, *args):
-    return subprocess.run(["xdotool"] + [str(a) for a in args], env=env(state),
-                          capture_output=True, text=True).stdout.strip()
-
-
-def start(state, *args, extra_env=None):
-    return subprocess.Popen([os.environ["GLIMRA_LUMECK"]] + list(args),
-                            env=env(state, **(extra_env or {})), stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
+    return blobs if width is None else [n for size, n in blobs if size == (width, width)]
 
 
 def ended(process, timeout):
     return poll(lambda: process.poll() is not None, timeout)
 
 
-def write_settings(state, count, speed):
-    os.makedirs(os.path.join(state["config"], "Vestrel"), exist_ok=True)
-    with open(os.path.join(state["config"], "Vestrel/settings.ini"), "w") as out:
-        out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % (count, speed))
-
-
-class Host:  # the helper's window at 1100,100, standing in for a preview host
-    def __init__(self, state, width, height):
-        self.process = subprocess.Popen([os.environ["GLIMRA_HOST_WINDOW"], str(width),
-                                         str(height)], env=env(state), text=True,
-                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+class Host:  # the helper's window at HOST
+    def __init__(self, state):
+        self.process = subprocess.Popen([os.environ["GLIMRA_HOST_WINDOW"], *map(str, HOST[2:])],
+                                        env=env(state), text=True, stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE)
         self.id = int(self.process.stdout.readline())
 
     def command(self, line):
@@ -120,19 +104,41 @@ class Case(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.state = load_state()
-        write_settings(cls.state, *cls.settings)
+        os.makedirs(cls.state["folder"] + "/config/Vestrel", exist_ok=True)
+        with open(cls.state["folder"] + "/config/Vestrel/settings.ini", "w") as out:
+            out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % cls.settings)
 
-    def host(self, width=152, height=112):
-        host = Host(self.state, width, height)
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *map(str, args)], env=env(self.state),
+                              capture_output=True, text=True).stdout.strip()
+
+    def host(self):
+        host = Host(self.state)
         self.addCleanup(host.close)
         return host
 
-    def start(self, *args, **kwargs):
-        process = start(self.state, *args, **kwargs)
+    def start(self, *args, **extra_env):
+        process = subprocess.Popen([os.environ["GLIMRA_LUMECK"], *args],
+                                   env=env(self.state, **extra_env), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: process.poll() is None and process.kill())
         return process
 
     def painted(self, width):
-        """Whether dots of the pen's width appear in a host's window."""
-        return poll(lambda: len(round_dots(dots(self.state["display"], (1100, 100, 152, 112)),
-                                           width)) >= 3)
+        """Whether dots of the pen's width appear in the host's window."""
+        return poll(lambda: len(dots(self.state["display"], HOST, width)) >= 3)
+
+
+if __name__ == "__main__" and sys.argv[1] == "setup":
+    folder = tempfile.mkdtemp(prefix="glimra-x11-")
+    os.chmod(folder, 0o755)  # XScreenSaver's user must reach the installed lumeck
+    display, pid = start_server(folder)
+    os.mkdir(folder + "/run", 0o700)
+    os.makedirs(os.path.dirname(os.environ["GLIMRA_X11_STATE"]), exist_ok=True)
+    with open(os.environ["GLIMRA_X11_STATE"], "w") as out:
+        json.dump({"folder": folder, "display": display, "pid": pid}, out)
+elif __name__ == "__main__":
+    state = load_state()
+    os.kill(state["pid"], signal.SIGTERM)
+    poll(lambda: not os.path.exists("/proc/%d" % state["pid"]), 10)
+    shutil.rmtree(state["folder"], ignore_errors=True)

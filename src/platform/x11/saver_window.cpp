@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/posix/process.h"
@@ -51,6 +52,13 @@ bool ProducesCharacter(XKeyEvent key) {
     KeySym keysym = NoSymbol;
     const int length = XLookupString(&key, text, sizeof text, &keysym, nullptr);
     return length > 0 && keysym != XK_Delete && keysym != XK_KP_Delete;
+}
+
+Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const Atom atom = reply != nullptr ? reply->atom : None;
+    std::free(reply);
+    return atom;
 }
 
 // A cursor with a cleared mask, made by the core requests themselves: Xlib's own cursor
@@ -136,6 +144,10 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         height_ = host.height;
         XSelectInput(display_, window_, StructureNotifyMask);  // the host owns input
     } else {
+        // The atoms' requests go out with the monitor's, so they cost no round trip of their own.
+        xcb_connection_t* connection = XGetXCBConnection(display_);
+        const auto protocols = xcb_intern_atom(connection, 0, 12, "WM_PROTOCOLS");
+        const auto close = xcb_intern_atom(connection, 0, 16, "WM_DELETE_WINDOW");
         const x11::Rect monitor = x11::PrimaryMonitor(display_);
         XSetWindowAttributes attributes{};
         attributes.background_pixel = BlackPixel(display_, screen);
@@ -149,13 +161,9 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
             CopyFromParent, InputOutput, CopyFromParent,
             CWBackPixel | CWBackingStore | CWOverrideRedirect | CWEventMask, &attributes);
         XStoreName(display_, window_, "Form1");
-        // Both atoms in one round trip (XSetWMProtocols would make a second one).
-        char* names[] = {const_cast<char*>("WM_PROTOCOLS"), const_cast<char*>("WM_DELETE_WINDOW")};
-        Atom atoms[2] = {None, None};
-        XInternAtoms(display_, names, 2, False, atoms);
-        close_ = atoms[1];
-        XChangeProperty(display_, window_, atoms[0], XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(&close_), 1);
+        close_ = AtomOf(connection, close);
+        XChangeProperty(display_, window_, AtomOf(connection, protocols), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&close_), 1);
         visual_ = DefaultVisual(display_, screen);
         width_ = monitor.width;
         height_ = monitor.height;
