@@ -1,4 +1,4 @@
-// The tests' X helper. "host_window W H" stands in for a preview host: it makes a window
+// The tests' X helper. "host_window" stands in for a preview host: it makes a 152x112 window
 // at 1100,100, prints its id and obeys lines on stdin: "resize W H", "query" (each child's
 // geometry), "destroy". "host_window cursor" prints whether the pointer shows any pixel.
 #include <X11/Xlib.h>
@@ -8,10 +8,10 @@
 #include <iostream>
 #include <string>
 
-int main(int argc, char** argv) {
+int main(int argc, char**) {
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr || argc < 2) return 1;
-    if (std::string(argv[1]) == "cursor") {
+    if (display == nullptr) return 1;
+    if (argc > 1) {  // cursor
         XFixesCursorImage* image = XFixesGetCursorImage(display);
         bool shown = false;
         for (int i = 0; i < image->width * image->height; ++i) shown |= image->pixels[i] >> 24;
@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     const Window window =
-        XCreateSimpleWindow(display, DefaultRootWindow(display), 1100, 100, std::stoi(argv[1]),
-                            std::stoi(argv[2]), 0, 0, WhitePixel(display, DefaultScreen(display)));
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 1100, 100, 152, 112, 0, 0,
+                            WhitePixel(display, DefaultScreen(display)));
     XMapWindow(display, window);
     XSync(display, False);
     std::printf("%lu\n", window);

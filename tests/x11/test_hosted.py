@@ -29,14 +29,16 @@ class Hosted(xenv.Case):
                                      **{k: v.format(host.id) for k, v in environment.items()})
                 self.assertTrue(self.painted(pen), "no %d px dots on a black host" % pen)
                 for size in ("152x112", "300x200"):  # a child of the host, or the host itself
-                    self.assertEqual(xenv.poll(lambda: host.command("query")),
-                                     [size + "+0+0 viewable"] if preview else [])
+                    children = [size + "+0+0 viewable"] if preview else []
+                    self.assertTrue(xenv.poll(lambda: host.command("query") == children), size)
                     self.xdotool("mousemove", 1150, 150, "click", 1, "key", "a",
                                  "mousemove", 1200, 160)
                     host.command("resize 300 200")
                 self.assertIsNone(process.poll(), "input ended it")
                 if not preview:
                     self.assertIsNone(other.poll())
+                    other.kill()  # frees the lock for the next case
+                    other.wait()
                 if end == "SIGTERM":
                     process.send_signal(signal.SIGTERM)
                 else:

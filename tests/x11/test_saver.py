@@ -1,7 +1,5 @@
 """The full-screen saver "/s" on two heads, the primary one on the right."""
-import os
 import signal
-import subprocess
 import unittest
 
 import xenv
@@ -18,8 +16,7 @@ class Saver(xenv.Case):
         return saver, window
 
     def cursor(self):
-        return subprocess.run([os.environ["GLIMRA_HOST_WINDOW"], "cursor"], text=True,
-                              env=xenv.env(self.state), capture_output=True).stdout.strip()
+        return self.run_helper("cursor").communicate()[0].strip()
 
     def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
         _, window = self.show()
@@ -32,7 +29,7 @@ class Saver(xenv.Case):
             self.assertEqual(xenv.dots(self.state["display"], (0, 0, 1024, 768)), [])
             blobs = xenv.dots(self.state["display"], xenv.PRIMARY)
             self.assertLessEqual(len(blobs), 10)
-            whole += [count for size, count in blobs if size == (12, 12)]
+            whole += [count for size, count in blobs if size == "12x12"]
         self.assertGreater(len(whole), 5)
         self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
 
