@@ -14,11 +14,6 @@ PRIMARY = (1024, 0, 1024, 768)  # x, y, width, height
 HOST = (1100, 100, 152, 112)  # the helper's window, standing in for a preview host
 
 
-def load_state():
-    with open(os.environ["GLIMRA_X11_STATE"]) as state:
-        return json.load(state)
-
-
 def env(state, **extra):
     return dict(os.environ, DISPLAY=state["display"], XDG_CONFIG_HOME=state["folder"] + "/config",
                 XDG_RUNTIME_DIR=state["folder"] + "/run", **extra)
@@ -56,7 +51,7 @@ class Case(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.state = load_state()
+        cls.state = json.load(open(os.environ["GLIMRA_X11_STATE"]))
         os.makedirs(cls.state["folder"] + "/config/Vestrel", exist_ok=True)
         with open(cls.state["folder"] + "/config/Vestrel/settings.ini", "w") as out:
             out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % cls.settings)
@@ -70,12 +65,10 @@ class Case(unittest.TestCase):
                               capture_output=True, text=True).stdout.strip()
 
     def host(self):
-        """The helper's window at HOST; command(line) sends it "resize W H", "query", "destroy"."""
+        """The helper's window at HOST, alive until the test ends."""
         helper = self.run_helper()
         self.addCleanup(helper.communicate)
         helper.id = int(helper.stdout.readline())
-        helper.command = lambda line: print(line, file=helper.stdin, flush=True) or list(
-            iter(lambda: helper.stdout.readline().strip(), "done"))
         return helper
 
     def start(self, *args, **extra_env):
@@ -105,11 +98,10 @@ if __name__ == "__main__" and sys.argv[1] == "setup":
     for args in ("--addmode DUMMY1 1024x768", "--output DUMMY0 --mode 1024x768 --pos 0x0",
                  "--output DUMMY1 --mode 1024x768 --right-of DUMMY0 --primary"):
         subprocess.run(["xrandr", "-display", display, *args.split()], check=True)
-    os.makedirs(os.path.dirname(os.environ["GLIMRA_X11_STATE"]), exist_ok=True)
     with open(os.environ["GLIMRA_X11_STATE"], "w") as out:
         json.dump({"folder": folder, "display": display, "pid": server.pid}, out)
 elif __name__ == "__main__":
-    state = load_state()
+    state = json.load(open(os.environ["GLIMRA_X11_STATE"]))
     os.kill(state["pid"], 15)
     poll(lambda: not os.path.exists("/proc/%d" % state["pid"]), 10)
     shutil.rmtree(state["folder"], ignore_errors=True)
