@@ -3,60 +3,33 @@
 #include <X11/Xlib-xcb.h>
 #include <xcb/randr.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
-#include <vector>
 
 namespace glimra::x11 {
 
-namespace {
-
-// An XCB reply, freed with free() as XCB asks.
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> Own(T* reply) {
-    return Reply<T>(reply, &std::free);
-}
-
-}  // namespace
-
-// Requests that do not depend on each other go out together, so the answer costs three
-// round trips to the server (the extension, the outputs, the CRTCs): the saver's start-up
-// waits for them before its window can show.
+// RandR 1.5 names the monitor that holds the primary output, so the answer costs two round
+// trips (the extension, then the monitors): the saver's window waits for it before showing.
+// A server without the primary output, or older than RandR 1.5, gives the whole screen.
 Rect PrimaryMonitor(Display* display) {
     const int screen = DefaultScreen(display);
-    Rect rect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    const Rect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
     xcb_connection_t* connection = XGetXCBConnection(display);
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
-    if (randr == nullptr || !randr->present) return rect;
+    if (randr == nullptr || !randr->present) return whole;
+    xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 5).sequence);
     const auto root = static_cast<xcb_window_t>(RootWindow(display, screen));
-    xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 3).sequence);
-    const auto primary_cookie = xcb_randr_get_output_primary(connection, root);
-    const auto resources_cookie = xcb_randr_get_screen_resources_current(connection, root);
-    const auto primary =
-        Own(xcb_randr_get_output_primary_reply(connection, primary_cookie, nullptr));
-    const auto resources =
-        Own(xcb_randr_get_screen_resources_current_reply(connection, resources_cookie, nullptr));
-    if (!primary || primary->output == XCB_NONE || !resources) return rect;
-    const xcb_randr_crtc_t* crtcs = xcb_randr_get_screen_resources_current_crtcs(resources.get());
-    std::vector<xcb_randr_get_crtc_info_cookie_t> cookies;
-    for (int i = 0; i < xcb_randr_get_screen_resources_current_crtcs_length(resources.get()); ++i) {
-        cookies.push_back(
-            xcb_randr_get_crtc_info(connection, crtcs[i], resources->config_timestamp));
-    }
-    for (const auto cookie : cookies) {  // every reply is taken, so that none is left queued
-        const auto crtc = Own(xcb_randr_get_crtc_info_reply(connection, cookie, nullptr));
-        if (!crtc || crtc->width == 0 || crtc->height == 0) continue;
-        const xcb_randr_output_t* outputs = xcb_randr_get_crtc_info_outputs(crtc.get());
-        const int count = xcb_randr_get_crtc_info_outputs_length(crtc.get());
-        if (std::find(outputs, outputs + count, primary->output) != outputs + count) {
-            rect = {crtc->x, crtc->y, crtc->width, crtc->height};
+    xcb_randr_get_monitors_reply_t* monitors = xcb_randr_get_monitors_reply(
+        connection, xcb_randr_get_monitors(connection, root, 1), nullptr);
+    if (monitors == nullptr) return whole;
+    Rect rect = whole;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors); it.rem > 0;
+         xcb_randr_monitor_info_next(&it)) {
+        if (it.data->primary && it.data->width > 0 && it.data->height > 0) {
+            rect = {it.data->x, it.data->y, it.data->width, it.data->height};
         }
     }
+    std::free(monitors);
     return rect;
 }
 
