@@ -54,6 +54,15 @@ bool ProducesCharacter(XKeyEvent key) {
     return length > 0 && keysym != XK_Delete && keysym != XK_KP_Delete;
 }
 
+// SIGTERM, from a screen-saver host, and SIGINT, from a terminal: both unload the form.
+sigset_t EndingSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    return signals;
+}
+
 Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
     const Atom atom = reply != nullptr ? reply->atom : None;
@@ -196,10 +205,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
 // the form, so that Form_Unload runs and the loop ends. They are read from a signalfd the
 // loop polls beside the connection: GLib's own signal sources would start a thread.
 void X11SaverWindow::WatchSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
+    const sigset_t signals = EndingSignals();
     signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
     if (signal_fd_ < 0) return;
     sigprocmask(SIG_BLOCK, &signals, nullptr);
@@ -221,10 +227,7 @@ void X11SaverWindow::StopWatchingSignals() {
     g_source_remove(signal_source_);
     close(signal_fd_);
     signal_fd_ = -1;
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
+    const sigset_t signals = EndingSignals();
     sigprocmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
