@@ -85,7 +85,8 @@ class Hosted(xenv.Case):
                 self.assertTrue(self.painted(pen), "no %d px dots on a black host" % pen)
                 for size in ("152x112", "300x200"):  # a child of the host, or the host itself
                     want = '"Form1": ()  %s+0+0' % size if preview else "0 children"
-                    self.assertTrue(xenv.poll(lambda: want in self.xwininfo("-children", "-id", host.id)), size)
+                    children = lambda: self.xwininfo("-children", "-id", host.id)  # noqa: E731
+                    self.assertTrue(xenv.poll(lambda: want in children()), size)
                     self.xdotool("mousemove", 1150, 150, "click", 1, "key", "a",
                                  "mousemove", 1200, 160, "windowsize", host.id, 300, 200)
                 self.assertIsNone(process.poll(), "input ended it")
