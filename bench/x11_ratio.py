@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
 """lumeck "/s" against a bare Xlib window, side by side on one private Xvfb.
 
-    bench/x11_ratio.py [seconds]        (default 60; build the linux preset first)
+    bench/x11_ratio.py [seconds] [rounds]    (default 60 s, 3 rounds; build the linux preset)
 
-CPU and peak memory: both run for the given time, lumeck at 100 ms a dot, the bare window
-painting one fixed dot every 100 ms. Start-up: from the start of the process to the
-first black pixel at the centre of the screen (on a white root), median of ten starts.
-Also checks that the saver path never loads GTK, and reports the size of lumeck.
+The machine may be busy with other work, so both sides are measured in turns and the
+medians reported, which biases both alike. CPU and peak memory: in each round both run
+together for the given time, lumeck at 100 ms a dot, the bare window painting one fixed
+dot every 100 ms; the one started first alternates. Start-up: from the start of the
+process to the first black pixel at the centre of the screen (on a white root), starts
+alternating between the two, five pairs a round. Also checks that the saver path never
+loads GTK, and reports the size of lumeck.
 """
 import ctypes
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -61,6 +65,7 @@ def first_black_ms(command, env, connection):
         if time.monotonic() - start > 10:
             elapsed = float("nan")
             break
+        time.sleep(0.0002)  # leaves the CPU to the program being measured and the server
     process.terminate()
     process.wait()
     return elapsed
@@ -68,6 +73,7 @@ def first_black_ms(command, env, connection):
 
 def main():
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 60
+    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
     folder = tempfile.mkdtemp(prefix="glimra-bench-")
     read_end, write_end = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
@@ -84,32 +90,38 @@ def main():
         connection = None
         while not connection:  # the server may not take connections yet
             connection = x11.XOpenDisplay(display.encode())
-        starts = {name: statistics.median(first_black_ms(command, env, connection)
-                                          for _ in range(10))
-                  for name, command in (("bare", [BARE]), ("lumeck", [LUMECK, "/s"]))}
-        saver = subprocess.Popen([LUMECK, "/s"], env=env)
-        bare = subprocess.Popen([BARE], env=env)
-        time.sleep(seconds)
-        maps = open("/proc/%d/maps" % saver.pid).read()
-        usage = {name: (cpu_seconds(p.pid), peak_kb(p.pid))
-                 for name, p in (("lumeck", saver), ("bare", bare))}
-        for process in (saver, bare):
-            process.terminate()
-            process.wait()
+        commands = {"bare": [BARE], "lumeck": [LUMECK, "/s"]}
+        starts = {name: [] for name in commands}
+        usage = {name: [] for name in commands}
+        for round_number in range(rounds):
+            order = list(commands.items())[::1 if round_number % 2 else -1]
+            for _ in range(5):
+                for name, command in order:
+                    starts[name].append(first_black_ms(command, env, connection))
+            running = {name: subprocess.Popen(command, env=env) for name, command in order}
+            time.sleep(seconds)
+            maps = open("/proc/%d/maps" % running["lumeck"].pid).read()
+            for name, process in running.items():
+                usage[name].append((cpu_seconds(process.pid), peak_kb(process.pid)))
+                process.terminate()
+                process.wait()
     finally:
         server.terminate()
         server.wait()
     stripped = os.path.join(folder, "lumeck.stripped")
     subprocess.run(["strip", "-o", stripped, LUMECK], check=True)
-    print("%.0f s at 100 ms a dot, on Xvfb 1024x768" % seconds)
-    print("CPU: lumeck %.3f s, bare window %.3f s, ratio %.2f"
-          % (usage["lumeck"][0], usage["bare"][0], usage["lumeck"][0] / usage["bare"][0]))
-    print("peak memory: lumeck %d KB, bare window %d KB, ratio %.2f"
-          % (usage["lumeck"][1], usage["bare"][1], usage["lumeck"][1] / usage["bare"][1]))
+    median = statistics.median
+    print("%d rounds of %.0f s at 100 ms a dot, on Xvfb 1024x768; medians" % (rounds, seconds))
+    for what, index, form in (("CPU", 0, "%.3f s"), ("peak memory", 1, "%d KB")):
+        sides = [form % median(u[index] for u in usage[name]) for name in ("lumeck", "bare")]
+        ratio = median(l[index] / b[index] for l, b in zip(usage["lumeck"], usage["bare"]))
+        print("%s: lumeck %s, bare window %s, ratio %.2f" % (what, *sides, ratio))
     print("start-up to the first black frame: lumeck %.1f ms, bare window %.1f ms, ratio %.2f"
-          % (starts["lumeck"], starts["bare"], starts["lumeck"] / starts["bare"]))
+          % (median(starts["lumeck"]), median(starts["bare"]),
+             median(starts["lumeck"]) / median(starts["bare"])))
     print("GTK loaded in the saver: %s" % ("yes" if "libgtk" in maps else "no"))
     print("lumeck: %d bytes, %d stripped" % (os.path.getsize(LUMECK), os.path.getsize(stripped)))
+    shutil.rmtree(folder)
 
 
 if __name__ == "__main__":

@@ -9,7 +9,7 @@ glimra_run_packages=(
 # Building lumeck, the program for X11, and running it.
 glimra_linux_packages=(
   cmake ninja-build git python3 g++ pkg-config
-  libx11-dev libxrandr-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
+  libx11-dev libx11-xcb-dev libxcb-randr0-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
   python3-gi gir1.2-gtk-3.0
 )
 # Everything the test suite needs beyond those.

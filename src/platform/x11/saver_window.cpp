@@ -1,14 +1,18 @@
 // Form1's window over Xlib: an override-redirect window over the primary monitor, a child
 // of a preview host, or, in a screen-saver host's display mode, the host's window itself.
 // Black background and no backing store, so an exposed part shows black.
+#include <X11/Xlib-xcb.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/posix/process.h"
@@ -50,6 +54,39 @@ bool ProducesCharacter(XKeyEvent key) {
     return length > 0 && keysym != XK_Delete && keysym != XK_KP_Delete;
 }
 
+// SIGTERM, from a screen-saver host, and SIGINT, from a terminal: both unload the form.
+sigset_t EndingSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    return signals;
+}
+
+Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const Atom atom = reply != nullptr ? reply->atom : None;
+    std::free(reply);
+    return atom;
+}
+
+// A cursor with a cleared mask, made by the core requests themselves: Xlib's own cursor
+// calls first load libXcursor, which reads cursor themes and queries Render for nothing.
+Cursor BlankCursor(Display* display, Window window) {
+    xcb_connection_t* connection = XGetXCBConnection(display);
+    const xcb_pixmap_t empty = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 1, empty, static_cast<xcb_drawable_t>(window), 1, 1);
+    const xcb_gcontext_t zero = xcb_generate_id(connection);  // foreground 0 by default
+    xcb_create_gc(connection, zero, empty, 0, nullptr);
+    const xcb_rectangle_t pixel{0, 0, 1, 1};
+    xcb_poly_fill_rectangle(connection, empty, zero, 1, &pixel);
+    xcb_free_gc(connection, zero);
+    const xcb_cursor_t cursor = xcb_generate_id(connection);
+    xcb_create_cursor(connection, cursor, empty, empty, 0, 0, 0, 0, 0, 0, 0, 0);
+    xcb_free_pixmap(connection, empty);
+    return cursor;
+}
+
 class X11SaverWindow final : public SaverWindow, public Surface {
   public:
     explicit X11SaverWindow(SaverEvents& events) : events_(events) {}
@@ -77,6 +114,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     void Handle(const XEvent& event);
     void Grab();
     void WatchSignals();
+    void StopWatchingSignals();
 
     SaverEvents& events_;
     Display* display_ = nullptr;
@@ -95,7 +133,8 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     Cursor blank_ = None;
     Atom close_ = None;  // WM_DELETE_WINDOW
     guint timer_ = 0;
-    guint signals_[2] = {0, 0};
+    int signal_fd_ = -1;
+    guint signal_source_ = 0;
 };
 
 void X11SaverWindow::Load(std::int32_t interval_ms) {
@@ -114,6 +153,10 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         height_ = host.height;
         XSelectInput(display_, window_, StructureNotifyMask);  // the host owns input
     } else {
+        // The atoms' requests go out with the monitor's, so they cost no round trip of their own.
+        xcb_connection_t* connection = XGetXCBConnection(display_);
+        const auto protocols = xcb_intern_atom(connection, 0, 12, "WM_PROTOCOLS");
+        const auto close = xcb_intern_atom(connection, 0, 16, "WM_DELETE_WINDOW");
         const x11::Rect monitor = x11::PrimaryMonitor(display_);
         XSetWindowAttributes attributes{};
         attributes.background_pixel = BlackPixel(display_, screen);
@@ -127,8 +170,9 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
             CopyFromParent, InputOutput, CopyFromParent,
             CWBackPixel | CWBackingStore | CWOverrideRedirect | CWEventMask, &attributes);
         XStoreName(display_, window_, "Form1");
-        close_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(display_, window_, &close_, 1);
+        close_ = AtomOf(connection, close);
+        XChangeProperty(display_, window_, AtomOf(connection, protocols), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&close_), 1);
         visual_ = DefaultVisual(display_, screen);
         width_ = monitor.width;
         height_ = monitor.height;
@@ -158,14 +202,33 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
 }
 
 // The host ends a display mode with SIGTERM; a terminal user with SIGINT. Either unloads
-// the form, so that Form_Unload runs and the loop ends.
+// the form, so that Form_Unload runs and the loop ends. They are read from a signalfd the
+// loop polls beside the connection: GLib's own signal sources would start a thread.
 void X11SaverWindow::WatchSignals() {
-    const auto unload = [](gpointer self) -> gboolean {
-        Guarded([self] { static_cast<X11SaverWindow*>(self)->Unload(); });
-        return G_SOURCE_REMOVE;
-    };
-    signals_[0] = g_unix_signal_add(SIGTERM, unload, this);
-    signals_[1] = g_unix_signal_add(SIGINT, unload, this);
+    const sigset_t signals = EndingSignals();
+    signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (signal_fd_ < 0) return;
+    sigprocmask(SIG_BLOCK, &signals, nullptr);
+    signal_source_ = g_unix_fd_add(
+        signal_fd_, G_IO_IN,
+        [](gint fd, GIOCondition, gpointer self) -> gboolean {
+            signalfd_siginfo taken{};
+            while (read(fd, &taken, sizeof taken) == sizeof taken) {
+            }
+            Guarded([self] { static_cast<X11SaverWindow*>(self)->Unload(); });
+            return G_SOURCE_CONTINUE;  // Unload has removed it
+        },
+        this);
+}
+
+// After the unload a signal has its default effect again.
+void X11SaverWindow::StopWatchingSignals() {
+    if (signal_fd_ < 0) return;
+    g_source_remove(signal_source_);
+    close(signal_fd_);
+    signal_fd_ = -1;
+    const sigset_t signals = EndingSignals();
+    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 void X11SaverWindow::Show() {
@@ -200,13 +263,7 @@ void X11SaverWindow::ShowCursor(bool show) {
         XUndefineCursor(display_, window_);
         return;
     }
-    if (blank_ == None) {
-        const char bits = 0;
-        const Pixmap empty = XCreateBitmapFromData(display_, window_, &bits, 1, 1);
-        XColor black{};
-        blank_ = XCreatePixmapCursor(display_, empty, empty, &black, &black, 0, 0);
-        XFreePixmap(display_, empty);
-    }
+    if (blank_ == None) blank_ = BlankCursor(display_, window_);
     XDefineCursor(display_, window_, blank_);
 }
 
@@ -236,7 +293,6 @@ void X11SaverWindow::Unload() {
     events_.Form_Unload();
     loaded_ = false;
     g_source_remove(timer_);
-    for (const guint source : signals_) g_source_remove(source);
     if (own_window_) {
         XUngrabKeyboard(display_, CurrentTime);
         XUngrabPointer(display_, CurrentTime);
@@ -249,6 +305,7 @@ void X11SaverWindow::Unload() {
     if (blank_ != None) XFreeCursor(display_, blank_);
     blank_ = None;
     XSync(display_, False);
+    StopWatchingSignals();
     posix::FormUnloaded();
 }
 

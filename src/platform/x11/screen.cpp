@@ -1,37 +1,35 @@
 #include "platform/x11/screen.h"
 
-#include <X11/extensions/Xrandr.h>
+#include <X11/Xlib-xcb.h>
+#include <xcb/randr.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace glimra::x11 {
 
+// RandR 1.5 names the monitor that holds the primary output, so the answer costs two round
+// trips (the extension, then the monitors): the saver's window waits for it before showing.
+// A server without the primary output, or older than RandR 1.5, gives the whole screen.
 Rect PrimaryMonitor(Display* display) {
     const int screen = DefaultScreen(display);
-    Rect rect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
-    int event_base = 0;
-    int error_base = 0;
-    if (!XRRQueryExtension(display, &event_base, &error_base)) return rect;
-    const Window root = RootWindow(display, screen);
-    const RROutput primary = XRRGetOutputPrimary(display, root);
-    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
-    if (primary == None || resources == nullptr) {
-        if (resources != nullptr) XRRFreeScreenResources(resources);
-        return rect;
-    }
-    if (XRROutputInfo* output = XRRGetOutputInfo(display, resources, primary)) {
-        if (output->crtc != None) {
-            if (XRRCrtcInfo* crtc = XRRGetCrtcInfo(display, resources, output->crtc)) {
-                if (crtc->width > 0 && crtc->height > 0) {
-                    rect = {crtc->x, crtc->y, static_cast<int>(crtc->width),
-                            static_cast<int>(crtc->height)};
-                }
-                XRRFreeCrtcInfo(crtc);
-            }
+    const Rect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+    xcb_connection_t* connection = XGetXCBConnection(display);
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    if (randr == nullptr || !randr->present) return whole;
+    xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 5).sequence);
+    const auto root = static_cast<xcb_window_t>(RootWindow(display, screen));
+    xcb_randr_get_monitors_reply_t* monitors = xcb_randr_get_monitors_reply(
+        connection, xcb_randr_get_monitors(connection, root, 1), nullptr);
+    if (monitors == nullptr) return whole;
+    Rect rect = whole;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors); it.rem > 0;
+         xcb_randr_monitor_info_next(&it)) {
+        if (it.data->primary && it.data->width > 0 && it.data->height > 0) {
+            rect = {it.data->x, it.data->y, it.data->width, it.data->height};
         }
-        XRRFreeOutputInfo(output);
     }
-    XRRFreeScreenResources(resources);
+    std::free(monitors);
     return rect;
 }
 
