@@ -1,10 +1,9 @@
-// driver.exe: what only Win32 can see or do for the end-to-end tests. Each command prints one
-// JSON object on one line; a failed call prints {"error":...} and exits 1.
+// driver.exe: what only Win32 can see or do for the end-to-end tests. Each answer is a line
+// of tab-separated key=value fields (numbers joined by commas); a failure answers error=...
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,256 +12,211 @@
 namespace {
 
 using Args = std::vector<std::wstring>;
-struct Failure {
-    std::string what;
-};
+std::wstring line;
 
-std::string Utf8(std::wstring_view text) {
-    std::string out(text.size() * 3, '\0');
-    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   out.data(), static_cast<int>(out.size()), nullptr, nullptr));
-    return out;
-}
-
-// One JSON object, key by key: numbers and lists as given, texts quoted.
-struct Json {
-    std::string body;
-    Json& Raw(const char* key, const std::string& value) {
-        body += (body.empty() ? "\"" : ",\"") + std::string(key) + "\":" + value;
-        return *this;
-    }
-    Json& Num(const char* key, long long value) { return Raw(key, std::to_string(value)); }
-    Json& Text(const char* key, std::wstring_view text) {
-        std::string quoted = "\"";
-        for (const char c : Utf8(text)) {
-            if (c == '"' || c == '\\') quoted += '\\';
-            quoted += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-        }
-        return Raw(key, quoted + "\"");
-    }
-    std::string str() const { return "{" + body + "}"; }
-};
-
-std::string List(const std::vector<long long>& items) {
-    std::string out;
-    for (const long long item : items) out += (out.empty() ? "" : ",") + std::to_string(item);
-    return "[" + out + "]";
-}
-
-long long Number(const std::wstring& text) {
-    wchar_t* end = nullptr;
-    const long long value = wcstoll(text.c_str(), &end, 10);
-    if (text.empty() || *end != 0) throw Failure{"not a number: " + Utf8(text)};
-    return value;
-}
-HWND Window(const std::wstring& text) { return reinterpret_cast<HWND>(Number(text)); }
+long long N(const std::wstring& text) { return wcstoll(text.c_str(), nullptr, 10); }
 long long Id(const void* handle) { return reinterpret_cast<long long>(handle); }
+HWND W(const std::wstring& text) { return reinterpret_cast<HWND>(N(text)); }
 
-void Print(const Json& json) {
-    const std::string line = json.str() + "\n";
+void Put(const wchar_t* key, const std::vector<long long>& numbers) {
+    line += (line.empty() ? L"" : L"\t") + std::wstring(key) + L"=";
+    for (const long long n : numbers) line += std::to_wstring(n) + L",";
+    line.pop_back();
+}
+void Text(const wchar_t* key, std::wstring text) {
+    for (wchar_t& c : text) c = c < L' ' ? L' ' : c;
+    line += (line.empty() ? L"" : L"\t") + std::wstring(key) + L"=" + text;
+}
+void End() {  // prints the answer's line in UTF-8
+    std::string utf8(line.size() * 3 + 1, '\n');
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
+                            static_cast<int>(utf8.size()), nullptr, nullptr);
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.data(), static_cast<DWORD>(line.size()),
-              &written, nullptr);
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), size + 1, &written, nullptr);
+    line.clear();
 }
-
-// Starts the program with exactly this command line and no standard handles, so that it
-// holds none of the caller's pipes.
-PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring line, DWORD flags = 0) {
-    STARTUPINFOW startup{sizeof startup};
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                        &startup, &process))
-        throw Failure{"CreateProcessW " + Utf8(line)};
-    CloseHandle(process.hThread);
-    return process;
+void Need(bool done, const wchar_t* what) {
+    if (done) return;
+    line.clear(), Text(L"error", what), Put(L"win32", {GetLastError()}), End();
+    ExitProcess(1);
 }
-
-Json& Exit(Json& json, HANDLE process, DWORD ms) {
-    DWORD code = 0;
-    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return json.Raw("exited", "false");
-    GetExitCodeProcess(process, &code);
-    return json.Raw("exited", "true").Num("code", code);
-}
-
-DWORD Pid(HWND window) {
+DWORD Pid(HWND w) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
+    GetWindowThreadProcessId(w, &pid);
     return pid;
 }
 
+// Starts exe with exactly this command line and no standard handles, so that it holds none
+// of the caller's pipes.
+PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command, DWORD flags) {
+    STARTUPINFOW startup{sizeof startup};
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION process{};
+    Need(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        nullptr, &startup, &process),
+         L"CreateProcessW");
+    return process;
+}
+void PutExit(HANDLE process, DWORD ms) {
+    DWORD code = 0;
+    const bool exited = WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
+    Put(L"exited", {exited});
+    if (exited && GetExitCodeProcess(process, &code)) Put(L"code", {code});
+}
+
 // run <exe> <command line> <count> <ms>: starts count processes at once (created suspended,
-// resumed back to back); with one, waits up to ms, noting the classes of the visible
+// resumed back to back); one is watched for up to ms, with the classes of the visible
 // windows it shows meanwhile.
 void Run(const Args& a) {
-    std::vector<long long> pids, seen;
     std::vector<PROCESS_INFORMATION> started;
-    for (long long i = 0; i < Number(a[2]); ++i)
-        started.push_back(Launch(a[0], a[1], CREATE_SUSPENDED));
-    for (const auto& process : started) ResumeThread(process.hThread), pids.push_back(process.dwProcessId);
-    Json json;
-    json.Raw("pids", List(pids));
-    if (started.size() == 1) {
-        const ULONGLONG end = GetTickCount64() + Number(a[3]);
-        std::wstring classes;
-        do {
-            for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-                wchar_t name[64] = {};
-                if (Pid(w) == pids[0] && IsWindowVisible(w) && GetClassNameW(w, name, 64))
-                    classes += std::wstring(name) + L" ";
-            }
-        } while (WaitForSingleObject(started[0].hProcess, 5) == WAIT_TIMEOUT && GetTickCount64() < end);
-        Exit(json, started[0].hProcess, 0).Text("seen", classes);
+    std::vector<long long> pids;
+    for (long long i = 0; i < N(a[2]); ++i) started.push_back(Launch(a[0], a[1], CREATE_SUSPENDED));
+    for (const auto& process : started)
+        ResumeThread(process.hThread), CloseHandle(process.hThread),
+            pids.push_back(process.dwProcessId);
+    Put(L"pids", pids);
+    std::wstring seen;
+    const ULONGLONG end = GetTickCount64() + N(a[3]);
+    while (N(a[3]) && WaitForSingleObject(started[0].hProcess, 5) == WAIT_TIMEOUT &&
+           GetTickCount64() < end) {
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            wchar_t name[64] = {};
+            if (Pid(w) == pids[0] && IsWindowVisible(w) && GetClassNameW(w, name, 64)) seen += name;
+        }
     }
-    for (const auto& process : started) CloseHandle(process.hProcess);
-    Print(json);
+    if (N(a[3])) PutExit(started[0].hProcess, 0), Text(L"seen", seen);
+    End();
 }
 
+// wait <pid> <ms|kill>: whether the process has ended (within ms, or once killed).
 void Wait(const Args& a) {
-    const HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION |
-                                           (a[1] == L"kill" ? PROCESS_TERMINATE : 0),
-                                       FALSE, static_cast<DWORD>(Number(a[0])));
-    Json json;
-    if (!process) return Print(json.Raw("exited", "true").Raw("code", "null"));
-    if (a[1] == L"kill") TerminateProcess(process, 1);
-    Print(Exit(json, process, a[1] == L"kill" ? 10000 : static_cast<DWORD>(Number(a[1]))));
-    CloseHandle(process);
+    const HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                    static_cast<DWORD>(N(a[0])));
+    if (process && a[1] == L"kill") TerminateProcess(process, 1);
+    process ? PutExit(process, a[1] == L"kill" ? 10000 : static_cast<DWORD>(N(a[1])))
+            : Put(L"exited", {1});
+    End();
 }
 
-std::string Describe(HWND w) {
-    wchar_t name[64] = {};
+void Describe(HWND w) {
+    wchar_t name[64] = {}, text[1024] = {};
     GetClassNameW(w, name, 64);
-    std::wstring text(1024, L'\0');
-    DWORD_PTR length = 0;  // WM_GETTEXT, marshalled across processes, with a time limit
-    SendMessageTimeoutW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, 5000, &length);
+    SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
     RECT rect{}, client{};
     GetWindowRect(w, &rect);
     GetClientRect(w, &client);
     POINT origin{};
     ClientToScreen(w, &origin);
-    const HWND parent = GetAncestor(w, GA_PARENT) == GetDesktopWindow() ? nullptr : GetParent(w);
-    Json json;
-    json.Num("hwnd", Id(w)).Num("parent", Id(parent)).Num("owner", Id(GetWindow(w, GW_OWNER)));
-    json.Text("class", name).Text("text", text.substr(0, length)).Num("id", GetDlgCtrlID(w));
-    json.Num("style", GetWindowLongW(w, GWL_STYLE)).Num("exstyle", GetWindowLongW(w, GWL_EXSTYLE));
-    json.Raw("rect", List({rect.left, rect.top, rect.right, rect.bottom}));
-    json.Raw("client", List({origin.x, origin.y, client.right, client.bottom}));
-    json.Num("visible", IsWindowVisible(w)).Num("enabled", IsWindowEnabled(w));
-    DWORD_PTR pos = 0, selection = 0;
+    const HWND parent = GetAncestor(w, GA_PARENT);
+    Put(L"hwnd", {Id(w)}), Put(L"parent", {parent == GetDesktopWindow() ? 0 : Id(parent)});
+    Put(L"owner", {Id(GetWindow(w, GW_OWNER))}), Put(L"id", {GetDlgCtrlID(w)}), Text(L"class", name);
+    Put(L"style", {GetWindowLongW(w, GWL_STYLE) & 0xFFFFFFFFLL, GetWindowLongW(w, GWL_EXSTYLE)});
+    Put(L"rect", {rect.left, rect.top, rect.right, rect.bottom});
+    Put(L"client", {origin.x, origin.y, client.right, client.bottom});
+    Put(L"shown", {IsWindowVisible(w), IsWindowEnabled(w)});
+    DWORD_PTR pos = 0;
     int low = 0, high = 0;
-    if (lstrcmpiW(name, L"ScrollBar") == 0 &&
-        SendMessageTimeoutW(w, SBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &pos) &&
-        SendMessageTimeoutW(w, SBM_GETRANGE, reinterpret_cast<WPARAM>(&low),
-                            reinterpret_cast<LPARAM>(&high), SMTO_ABORTIFHUNG, 5000, nullptr))
-        json.Raw("scroll", List({static_cast<long long>(pos), low, high}));
+    if (SendMessageTimeoutW(w, SBM_GETRANGE, reinterpret_cast<WPARAM>(&low),
+                            reinterpret_cast<LPARAM>(&high), SMTO_ABORTIFHUNG, 5000, nullptr) &&
+        high && SendMessageTimeoutW(w, SBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &pos))
+        Put(L"scroll", {static_cast<long long>(pos), low, high});
     if (lstrcmpiW(name, L"Edit") == 0 &&
-        SendMessageTimeoutW(w, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection))
-        json.Raw("selection", List({LOWORD(selection), HIWORD(selection)}));
-    return json.str();
+        SendMessageTimeoutW(w, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &pos))
+        Put(L"selection", {LOWORD(pos), HIWORD(pos)});
+    Text(L"text", text), End();
 }
 
-void Collect(HWND w, DWORD pid, bool all, std::string& out) {
-    if (all || Pid(w) == pid) out += (out.empty() ? "" : ",") + Describe(w);
+void Collect(HWND w, DWORD pid, bool all) {
+    if (all || Pid(w) == pid) Describe(w);
     for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        Collect(child, pid, all || Pid(w) == pid, out);
+        Collect(child, pid, all || Pid(w) == pid);
 }
 
-// tree <pid>: the visible top-level windows of the process with all their descendants, its
-// child windows in others' windows, its thread's focus and active window, and the cursor.
+// tree <pid>: a line for each visible top-level window of the process and each of its
+// descendants, and for each window it has in others' windows; then its thread's focus and
+// active window, and the cursor.
 void Tree(const Args& a) {
-    const auto pid = static_cast<DWORD>(Number(a[0]));
-    std::string windows;
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (IsWindowVisible(w) || Pid(w) != pid) Collect(w, pid, false, windows);
+    const auto pid = static_cast<DWORD>(N(a[0]));
     GUITHREADINFO thread{sizeof thread};
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (Pid(w) == pid && GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &thread)) break;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (IsWindowVisible(w) || Pid(w) != pid) Collect(w, pid, false);
+        if (Pid(w) == pid) GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &thread);
+    }
     CURSORINFO cursor{sizeof cursor};
     GetCursorInfo(&cursor);
-    Print(Json()
-              .Raw("windows", "[" + windows + "]")
-              .Num("focus", Id(thread.hwndFocus))
-              .Num("active", Id(thread.hwndActive))
-              .Num("cursor", Id(cursor.hCursor))
-              .Num("cursor_shown", cursor.flags & CURSOR_SHOWING));
+    Put(L"focus", {Id(thread.hwndFocus)}), Put(L"active", {Id(thread.hwndActive)});
+    Put(L"cursor", {Id(cursor.hCursor), cursor.flags & CURSOR_SHOWING}), End();
 }
 
-// msg post|send <hwnd> <message> <wparam> <lparam or a text to point to>
+// msg post|send <hwnd> <message> <wparam> <lparam, or =text to point to>
 void Message(const Args& a) {
-    const HWND w = Window(a[1]);
-    const auto message = static_cast<UINT>(Number(a[2]));
-    const auto wparam = static_cast<WPARAM>(Number(a[3]));
-    LPARAM lparam = reinterpret_cast<LPARAM>(a[4].c_str());
-    if (a[4].find_first_not_of(L"-0123456789") == std::wstring::npos) lparam = Number(a[4]);
-    DWORD_PTR result = 0;
-    const bool done = a[0] == L"post" ? PostMessageW(w, message, wparam, lparam)
-                                      : SendMessageTimeoutW(w, message, wparam, lparam,
-                                                            SMTO_ABORTIFHUNG, 5000, &result);
-    if (!done) throw Failure{"message not delivered"};
-    Print(Json().Num("result", static_cast<long long>(result)));
+    const std::wstring text = a[4].substr(1);
+    const LPARAM lparam = a[4][0] == L'=' ? reinterpret_cast<LPARAM>(text.c_str()) : N(a[4]);
+    const auto message = static_cast<UINT>(N(a[2]));
+    Need(a[0] == L"post" ? PostMessageW(W(a[1]), message, N(a[3]), lparam)
+                         : SendMessageTimeoutW(W(a[1]), message, N(a[3]), lparam, SMTO_ABORTIFHUNG,
+                                               5000, nullptr),
+         L"message");
+    Put(L"done", {1}), End();
 }
 
-// ticks <hwnd> <count> [redraw]: posts WM_TIMER in batches, each followed by a sent WM_NULL
-// that returns once the target is back in its loop, so the queue never overflows; then has
+// ticks <hwnd> <count> [redraw]: posts WM_TIMER, with a sent WM_NULL after every 200 that
+// returns once the target is back in its loop, so that its queue never overflows; then has
 // the window erased and repainted if asked.
 void Ticks(const Args& a) {
-    const HWND w = Window(a[0]);
-    for (long long posted = 0; posted < Number(a[1]); ++posted) {
-        if (!PostMessageW(w, WM_TIMER, 1, 0)) throw Failure{"PostMessageW WM_TIMER"};
-        if (posted % 200 == 199 &&
-            !SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, nullptr))
-            throw Failure{"the window stopped answering"};
+    for (long long i = 0; i <= N(a[1]); ++i) {
+        Need(i == N(a[1]) || PostMessageW(W(a[0]), WM_TIMER, 1, 0), L"WM_TIMER");
+        if (i % 200 == 199 || i == N(a[1]))
+            Need(SendMessageTimeoutW(W(a[0]), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, nullptr),
+                 L"WM_NULL");
     }
-    SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 60000, nullptr);
-    if (a.size() > 2) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    Print(Json().Num("alive", IsWindow(w)));
+    if (a.size() > 2)
+        RedrawWindow(W(a[0]), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Put(L"done", {1}), End();
 }
 
-// gui <pid>: the process's GDI and USER objects. Wine lacks GetGuiResources, so: the used
-// entries of the process's GDI handle table (PEB + 0xF8, 24-byte entries, type byte at 14)
-// and the windows of the process.
+// gui <pid>: the GDI and USER objects of the process. Wine has no GetGuiResources: the used
+// entries of its GDI handle table (at PEB + 0xF8, 24 bytes each, type at 14), and its windows.
 void Gui(const Args& a) {
-    const auto pid = static_cast<DWORD>(Number(a[0]));
+    const auto pid = static_cast<DWORD>(N(a[0]));
     const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    void* basic[6] = {};
+    const auto query =
+        reinterpret_cast<LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*)>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    char* basic[6] = {};
     void* table = nullptr;
     std::vector<unsigned char> entries(0x10000 * 24);
     SIZE_T read = 0;
-    if (!process || query(process, 0, basic, sizeof basic, nullptr) != 0 ||
-        !ReadProcessMemory(process, static_cast<char*>(basic[1]) + 0xF8, &table, sizeof table,
-                           nullptr) ||
-        !ReadProcessMemory(process, table, entries.data(), entries.size(), &read))
-        throw Failure{"the GDI handle table cannot be read"};
+    Need(process && query(process, 0, basic, sizeof basic, nullptr) == 0 &&
+             ReadProcessMemory(process, basic[1] + 0xF8, &table, sizeof table, nullptr) &&
+             ReadProcessMemory(process, table, entries.data(), entries.size(), &read),
+         L"the GDI handle table");
     long long gdi = 0, user = 0;
     for (SIZE_T at = 14; at < read; at += 24) gdi += entries[at] != 0;
-    std::vector<HWND> pending{GetDesktopWindow()};
-    while (!pending.empty()) {
-        const HWND w = pending.back();
-        pending.pop_back();
+    for (std::vector<HWND> next{GetDesktopWindow()}; !next.empty();) {
+        const HWND w = next.back();
+        next.pop_back();
         for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-            user += Pid(c) == pid, pending.push_back(c);
+            user += Pid(c) == pid, next.push_back(c);
     }
-    CloseHandle(process);
-    Print(Json().Num("gdi", gdi).Num("user", user));
+    Put(L"gdi", {gdi}), Put(L"user", {user}), End();
 }
 
-// acl <sddl>: the settings key's access list ("D:(D;;0x6;;;WD)(A;;KA;;;WD)" refuses writes).
+// acl <sddl>: sets the settings key's access list.
 void Acl(const Args& a) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     HKEY key = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(a[0].c_str(), SDDL_REVISION_1,
-                                                              &descriptor, nullptr) ||
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\Vestrel\\config",
-                        0, nullptr, 0, WRITE_DAC, nullptr, &key, nullptr) != ERROR_SUCCESS ||
-        RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) != ERROR_SUCCESS)
-        throw Failure{"the access list was not set"};
-    RegCloseKey(key);
-    LocalFree(descriptor);
-    Print(Json().Raw("set", "true"));
+    Need(ConvertStringSecurityDescriptorToSecurityDescriptorW(a[0].c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr) &&
+             !RegCreateKeyExW(HKEY_CURRENT_USER,
+                              L"Software\\VB and VBA Program Settings\\Vestrel\\config", 0, nullptr,
+                              0, WRITE_DAC, nullptr, &key, nullptr) &&
+             !RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor),
+         L"the access list");
+    Put(L"done", {1}), End();
 }
 
 LRESULT CALLBACK HostProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -270,101 +224,89 @@ LRESULT CALLBACK HostProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
     return DefWindowProcW(w, message, wparam, lparam);
 }
 
-HWND CreateHost(int width, int height) {
-    WNDCLASSW host_class{0, HostProc, 0, 0, GetModuleHandleW(nullptr)};
-    host_class.hbrBackground = CreateSolidBrush(RGB(0, 128, 128));
+// host <width> <height> <exe> [high]: a preview host as the display settings make one,
+// running "<exe>" /p <handle> with the handle as Windows passes it (the unsigned decimal of
+// its low 32 bits), until its window closes; then tells whether the saver ended with it.
+// "high" takes a handle with bit 31 set: a USER handle's high bits count the reuses of its
+// slot, and menus share the table and are quick to make.
+void Host(const Args& a) {
+    WNDCLASSW host_class{0,       HostProc, 0,       0,
+                         nullptr, nullptr,  nullptr, CreateSolidBrush(RGB(0, 128, 128))};
     host_class.lpszClassName = L"GlimraHost";
     RegisterClassW(&host_class);
-    RECT frame{0, 0, width, height};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    const HWND w = CreateWindowW(L"GlimraHost", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
-                                 40, 40, frame.right - frame.left, frame.bottom - frame.top,
-                                 nullptr, nullptr, host_class.hInstance, nullptr);
-    if (!w) throw Failure{"CreateWindowW"};
-    return w;
-}
-
-// host <width> <height> <exe> [high]: a preview host as the display settings make one, with
-// the saver started as "<exe>" /p <handle>, the handle as Windows passes it (the unsigned
-// decimal of its low 32 bits). "high" takes a handle with bit 31 set: a USER handle's high
-// bits count the reuses of its slot, and menus share the table and are quick to make.
-// The host runs until its window is closed, then reports whether the saver ended with it.
-void Host(const Args& a) {
-    const int width = static_cast<int>(Number(a[0])), height = static_cast<int>(Number(a[1]));
-    HWND w = CreateHost(width, height);
-    for (int round = 0; a.size() > 3 && !(Id(w) & 0x80000000) && round < 8; ++round) {
-        DestroyWindow(w);
-        for (HMENU menu = CreateMenu(); !(Id(menu) & 0x80000000); menu = CreateMenu())
-            DestroyMenu(menu);
-        w = CreateHost(width, height);
+    HWND w = nullptr;
+    for (int round = 0; round < 8 && !(Id(w) & 0x80000000) && (!w || a.size() > 3); ++round) {
+        HMENU menu = nullptr;  // the window takes the slot that was freed last
+        if (w) DestroyWindow(w);
+        while (w && !(Id(menu) & 0x80000000)) DestroyMenu(menu = CreateMenu());
+        RECT frame{0, 0, static_cast<LONG>(N(a[0])), static_cast<LONG>(N(a[1]))};
+        AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
+        w = CreateWindowW(
+            L"GlimraHost", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
+            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
     }
     MSG message{};
     while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     const std::wstring handle = std::to_wstring(static_cast<UINT32>(Id(w)));
-    const PROCESS_INFORMATION saver = Launch(a[2], L"\"" + a[2] + L"\" /p " + handle);
-    Print(Json().Num("host", Id(w)).Num("pid", saver.dwProcessId).Text("handle", handle));
+    const PROCESS_INFORMATION saver = Launch(a[2], L"\"" + a[2] + L"\" /p " + handle, 0);
+    Put(L"host", {Id(w)}), Put(L"pid", {saver.dwProcessId}), Text(L"handle", handle), End();
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    Json closed;
-    Print(Exit(closed, saver.hProcess, 10000));
+    PutExit(saver.hProcess, 10000), End();
 }
 
-// detach <hwnd> <x> <y>: makes a child window of another process a top-level popup. Wine 8
+// detach <hwnd> <x> <y>: makes a child window of another process a top-level popup: Wine 8
 // shows no pixels that a process paints into a child of another process's window.
 void Detach(const Args& a) {
-    const HWND w = Window(a[0]);
-    SetWindowLongW(w, GWL_STYLE, (GetWindowLongW(w, GWL_STYLE) & ~WS_CHILD) | WS_POPUP);
-    SetParent(w, nullptr);
-    SetWindowPos(w, HWND_TOPMOST, static_cast<int>(Number(a[1])), static_cast<int>(Number(a[2])),
-                 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_FRAMECHANGED);
-    Print(Json().Raw("detached", "true"));
+    SetWindowLongW(W(a[0]), GWL_STYLE, (GetWindowLongW(W(a[0]), GWL_STYLE) & ~WS_CHILD) | WS_POPUP);
+    SetParent(W(a[0]), nullptr);
+    SetWindowPos(W(a[0]), HWND_TOPMOST, N(a[1]), N(a[2]), 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    Put(L"done", {1}), End();
 }
 
-// hold event|denied: holds the program's lock name until killed, as an event, or as a mutex
+// hold event|denied: holds the program's lock name until killed, as an event or as a mutex
 // whose access list grants nobody anything (an instance at another integrity level).
 void Hold(const Args& a) {
-    constexpr wchar_t kName[] = L"Local\\Glimra.Lumeck.Instance";
     SECURITY_ATTRIBUTES denied{sizeof denied, nullptr, FALSE};
     ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1,
                                                          &denied.lpSecurityDescriptor, nullptr);
-    const HANDLE held = a[0] == L"event" ? CreateEventW(nullptr, TRUE, FALSE, kName)
-                                         : CreateMutexW(&denied, FALSE, kName);
-    const HANDLE again = CreateMutexW(nullptr, FALSE, kName);
-    Print(Json().Num("pid", GetCurrentProcessId()).Num("held", held != nullptr)
-              .Num("mutex_error", again ? 0 : GetLastError()));
-    Sleep(INFINITE);
+    const wchar_t* name = L"Local\\Glimra.Lumeck.Instance";
+    Need(a[0] == L"event" ? CreateEventW(nullptr, TRUE, FALSE, name)
+                          : CreateMutexW(&denied, FALSE, name),
+         L"hold");
+    Put(L"pid", {GetCurrentProcessId()}),
+        Put(L"mutex", {CreateMutexW(nullptr, FALSE, name) ? 0 : GetLastError()});
+    End(), Sleep(INFINITE);
 }
 
 // ink <face> <tenths of a point> <text>: the ink box of a caption drawn at 0, 0 as a label
-// draws it (GB2312, on white), left, top, right, bottom.
+// draws it (GB2312, black on white).
 void Ink(const Args& a) {
-    const HDC screen = GetDC(nullptr);
-    const HDC dc = CreateCompatibleDC(screen);
+    const HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
     SelectObject(dc, CreateCompatibleBitmap(screen, 400, 100));
-    SelectObject(dc, CreateFontW(-MulDiv(static_cast<int>(Number(a[1])), GetDeviceCaps(screen, LOGPIXELSY), 720),
-                                 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, a[0].c_str()));
-    ReleaseDC(nullptr, screen);
+    SelectObject(dc, CreateFontW(-MulDiv(N(a[1]), GetDeviceCaps(screen, LOGPIXELSY), 720), 0, 0, 0,
+                                 FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, a[0].c_str()));
     RECT all{0, 0, 400, 100};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     DrawTextW(dc, a[2].c_str(), -1, &all, DT_SINGLELINE | DT_NOPREFIX);
-    long long box[4] = {400, 100, -1, -1};
+    RECT box{400, 100, 0, 0};
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 400; ++x)
-            if ((GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF)
-                box[0] = std::min<long long>(box[0], x), box[1] = std::min<long long>(box[1], y),
-                box[2] = std::max<long long>(box[2], x + 1), box[3] = std::max<long long>(box[3], y + 1);
-    Print(Json().Raw("ink", List({box[0], box[1], box[2], box[3]})));
+            if (const RECT dot{x, y, x + 1, y + 1}; (GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF)
+                UnionRect(&box, &box, &dot);
+    Put(L"ink", {box.left, box.top, box.right, box.bottom}), End();
 }
 
-// layout: the product's own table of controls, in pixels at 96 DPI: id, left, top, right,
-// bottom on the client area.
+// layout: the product's table of controls: id, place on the client area in pixels at 96
+// DPI (15 twips each), caption.
 void Layout(const Args&) {
-    std::string rows;
     for (const auto& control : glimra::layout::kControls) {
         const auto r = glimra::layout::ClientRect(control);
-        rows += (rows.empty() ? "" : ",") + List({control.id, r.left / 15, r.top / 15, r.right / 15, r.bottom / 15});
+        Put(L"id", {control.id}),
+            Put(L"rect", {r.left / 15, r.top / 15, r.right / 15, r.bottom / 15});
+        Text(L"caption", std::wstring(control.caption)), End();
     }
-    Print(Json().Raw("controls", "[" + rows + "]"));
 }
 
 }  // namespace
@@ -372,23 +314,12 @@ void Layout(const Args&) {
 int main() {
     int count = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
-    const Args args(argv + std::min(count, 2), argv + count);
     const std::wstring command = count > 1 ? argv[1] : L"";
-    const struct {
-        const wchar_t* name;
-        void (*run)(const Args&);
-        std::size_t args;
-    } commands[] = {{L"run", Run, 4},     {L"wait", Wait, 2},     {L"tree", Tree, 1},
-                    {L"msg", Message, 5}, {L"ticks", Ticks, 2},   {L"gui", Gui, 1},
-                    {L"acl", Acl, 1},     {L"host", Host, 3},     {L"detach", Detach, 3},
-                    {L"hold", Hold, 1},   {L"ink", Ink, 3},       {L"layout", Layout, 0}};
-    try {
-        for (const auto& known : commands)
-            if (command == known.name && args.size() >= known.args) return known.run(args), 0;
-        throw Failure{"usage: driver run|wait|tree|msg|ticks|gui|acl|host|detach|hold|ink|layout"};
-    } catch (const Failure& failure) {
-        Print(Json().Text("error", std::wstring(failure.what.begin(), failure.what.end()))
-                  .Num("win32", GetLastError()));
-    }
-    return 1;
+    const std::pair<const wchar_t*, void (*)(const Args&)> commands[] = {
+        {L"run", Run},       {L"wait", Wait}, {L"tree", Tree}, {L"msg", Message},
+        {L"ticks", Ticks},   {L"gui", Gui},   {L"acl", Acl},   {L"host", Host},
+        {L"detach", Detach}, {L"hold", Hold}, {L"ink", Ink},   {L"layout", Layout}};
+    for (const auto& [name, run] : commands)
+        if (command == name) return run(Args(argv + 2, argv + count)), 0;
+    Need(false, L"usage: driver run|wait|tree|msg|ticks|gui|acl|host|detach|hold|ink|layout ...");
 }
