@@ -112,7 +112,8 @@ void Describe(HWND w) {
     ClientToScreen(w, &origin);
     const HWND parent = GetAncestor(w, GA_PARENT);
     Put(L"hwnd", {Id(w)}), Put(L"parent", {parent == GetDesktopWindow() ? 0 : Id(parent)});
-    Put(L"owner", {Id(GetWindow(w, GW_OWNER))}), Put(L"id", {GetDlgCtrlID(w)}), Text(L"class", name);
+    Put(L"owner", {Id(GetWindow(w, GW_OWNER))}), Put(L"id", {GetDlgCtrlID(w)}),
+        Text(L"class", name);
     Put(L"style", {GetWindowLongW(w, GWL_STYLE) & 0xFFFFFFFFLL, GetWindowLongW(w, GWL_EXSTYLE)});
     Put(L"rect", {rect.left, rect.top, rect.right, rect.bottom});
     Put(L"client", {origin.x, origin.y, client.right, client.bottom});

@@ -1,28 +1,27 @@
 // The command line, from the whole line to the preview's host handle: the argument text is
 // what follows the path and its blanks, and a handle is always one the platform can name.
+// clang-format off
 #include "fuzz_support.h"
 #include "platform/runtime/argument_text.h"
 #include "startup/command_line.h"
 #include "startup/preview_handle.h"
 
+using namespace glimra;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace glimra;
-    const std::wstring line = fuzz::Utf16Units(data, size);
-    const std::wstring argument = ArgumentText(line);
-    FUZZ_CHECK(argument.size() <= line.size());
-    FUZZ_CHECK(line.ends_with(argument));
-    FUZZ_CHECK(argument.empty() || (argument[0] != L' ' && argument[0] != L'\t'));
-    // An unquoted path ends at its first blank; a quoted one at its closing quote.
+    const std::wstring line = Utf16Units(data, size), argument = ArgumentText(line);
+    FUZZ_CHECK(line.ends_with(argument) && (argument.empty() || (argument[0] != L' ' && argument[0] != L'\t')));
+    // An unquoted path ends at its first blank, a quoted one at its closing quote.
     const std::wstring path = line.substr(0, line.size() - argument.size());
-    const bool quoted = !line.empty() && line[0] == L'"';
+    const bool quoted = line.starts_with(L'"');
     const std::size_t end = quoted ? line.find(L'"', 1) : path.find_first_of(L" \t");
-    if (quoted && end == std::wstring::npos) FUZZ_CHECK(argument.empty());
+    FUZZ_CHECK(!quoted || end != std::wstring::npos || argument.empty());
     if (end != std::wstring::npos && end + quoted < path.size())
         FUZZ_CHECK(path.find_first_not_of(L" \t", end + quoted) == std::wstring::npos);
-    for (const std::wstring* text : {&argument, &line}) {
-        if (SelectMode(*text) != Mode::kPreview) continue;
-        const auto windows = PreviewHandle(*text, platform::HostHandleForm::kWindows);
-        const auto x11 = PreviewHandle(*text, platform::HostHandleForm::kX11);
+    for (const std::wstring& text : {argument, line}) {
+        if (SelectMode(text) != Mode::kPreview) continue;
+        const auto windows = PreviewHandle(text, platform::HostHandleForm::kWindows);
+        const auto x11 = PreviewHandle(text, platform::HostHandleForm::kX11);
         FUZZ_CHECK(!windows || (*windows != 0 && *windows >= INT32_MIN && *windows <= INT32_MAX));
         FUZZ_CHECK(!x11 || (*x11 >= 1 && *x11 <= UINT32_MAX));
     }

@@ -113,7 +113,7 @@ TEST(Grammar, ModeAndPreviewHandleOfEachArgumentText) {
         {L"/p 0x12z", 'p', kNo, 0x12}, {L"/p -0x10", 'p', kNo, kNo}, {L"/p 12x34", 'p', 12, 12}};
     for (const auto& row : rows) {
         const std::wstring text(row.argument);
-        EXPECT_EQ("pscv"[static_cast<int>(SelectMode(text))], row.mode) << text;
+        EXPECT_EQ("psvc"[static_cast<int>(SelectMode(text))], row.mode) << text;
         EXPECT_EQ(PreviewHandle(text, platform::HostHandleForm::kWindows), row.windows) << text;
         EXPECT_EQ(PreviewHandle(text, platform::HostHandleForm::kX11), row.x11) << text;
     }
