@@ -1,24 +1,16 @@
-"""Lumeck.scr (GLIMRA_SCR) under Wine on a private Xvfb display with a fresh WINEPREFIX,
-driven by driver.exe (GLIMRA_DRIVER), xdotool, ImageMagick and Wine's reg tool.
-`harness.py setup` makes that world and writes GLIMRA_E2E_STATE; `harness.py cleanup` ends
-exactly the processes it started, by their PIDs, and removes it."""
+"""Lumeck.scr (GLIMRA_SCR) under Wine on a private Xvfb display with a fresh WINEPREFIX, driven
+by driver.exe (GLIMRA_DRIVER), xdotool, ImageMagick and Wine's reg tool. `harness.py setup` makes
+that world and writes GLIMRA_E2E_STATE; `harness.py cleanup` ends exactly the processes it
+started, by their PIDs, and removes it."""
 
-import json
-import os
-import pathlib
-import shutil
-import signal
-import subprocess
-import sys
-import tempfile
-import time
-import unittest
+import json, os, pathlib, shutil, signal, subprocess, sys, tempfile, time, unittest  # noqa: E401
 
 ROOT = pathlib.Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "scripts"))
 import prepare_wine_prefix  # noqa: E402
 
 STATE, SCR = pathlib.Path(os.environ["GLIMRA_E2E_STATE"]), os.environ["GLIMRA_SCR"]
+WINE_SCR = "Z:" + SCR.replace("/", "\\")
 KEY = r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Vestrel"
 SAVER, DIALOG, BOX, TXTNUM, HSPEED, OK, CANCEL = "GlimraForm1", "GlimraSettingfrm", "#32770", 103, 105, 106, 107
 MAKER = dict(line.split("=", 1) for line in (ROOT / "resources/maker.txt").read_text().splitlines())
@@ -28,8 +20,7 @@ QUIET = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": su
 def wine_env(state):
     env = dict(os.environ, DISPLAY=state["display"], WINEPREFIX=state["prefix"], WINEDEBUG="-all",
                WINEARCH="win64", WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
-    env.pop("WAYLAND_DISPLAY", None)
-    return env
+    return {k: v for k, v in env.items() if k != "WAYLAND_DISPLAY"}
 
 
 def setup():
@@ -38,14 +29,13 @@ def setup():
     state = {"work": work, "prefix": work + "/prefix", "display": "", "pids": {}}
     try:
         read, write = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                                 "-nolisten", "tcp", "-wr"], pass_fds=(write,), **QUIET)
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten",
+                                 "tcp", "-wr"], pass_fds=(write,), **QUIET)
         os.close(write)
         state["pids"][xvfb.pid] = "Xvfb"
         STATE.write_text(json.dumps(state))
         state["display"] = ":" + os.fdopen(read).readline().strip()
-        server = subprocess.Popen(["wineserver", "-f", "-p"], env=wine_env(state), **QUIET)
-        state["pids"][server.pid] = "wineserver"
+        state["pids"][subprocess.Popen(["wineserver", "-f", "-p"], env=wine_env(state), **QUIET).pid] = "wineserver"
         STATE.write_text(json.dumps(state))
         # No window manager: no wait for one at every close, and focus follows new windows.
         prepare_wine_prefix.prepare(wine_env(state), [
@@ -62,7 +52,7 @@ def cleanup():
         if state["display"]:
             subprocess.run(["wineserver", "-k"], env=wine_env(state), timeout=60)
         for pid, name in state["pids"].items():
-            if pathlib.Path(f"/proc/{pid}/cmdline").exists() and name in open(f"/proc/{pid}/cmdline").read():
+            if name in (pathlib.Path(f"/proc/{pid}/cmdline").read_text() if os.path.exists(f"/proc/{pid}") else ""):
                 os.kill(int(pid), signal.SIGTERM)
         shutil.rmtree(state["work"], ignore_errors=True)
         STATE.unlink()
@@ -80,17 +70,15 @@ def wait_for(predicate, timeout=40, message="condition"):
 def parse(line):
     """A driver answer: key=value fields, numbers joined by commas."""
     fields = dict(field.split("=", 1) for field in line.rstrip("\n").split("\t"))
-    for key, value in fields.items():
-        if all(n.lstrip("-").isdigit() for n in value.split(",")) and key not in ("text", "handle"):
-            fields[key] = [int(n) for n in value.split(",")] if "," in value else int(value)
-    return fields
+    number = lambda v: all(n.lstrip("-").isdigit() for n in v.split(","))
+    return {k: ([int(n) for n in v.split(",")] if "," in v else int(v)) if number(v) and k not in ("text", "handle")
+            else v for k, v in fields.items()}
 
 
 def blobs(shot):
-    """The non-black areas of a picture (width, height, RGB bytes), 8-connected, as pixels."""
+    """The non-black areas of a shot (width, height, RGB bytes), 8-connected, as lists of pixels."""
     width, _, data = shot
-    lit = {i for i in range(len(data) // 3) if data[i * 3:i * 3 + 3] != b"\0\0\0"}
-    found = []
+    lit, found = {i for i in range(len(data) // 3) if data[i * 3:i * 3 + 3] != b"\0\0\0"}, []
     while lit:
         stack, pixels = [lit.pop()], []
         while stack:
@@ -115,12 +103,12 @@ class SaverCase(unittest.TestCase):
         subprocess.run(["wine", "reg", "delete", KEY, "/f"], env=self.env, **QUIET)
 
     def driver(self, *args, check=True):
-        """The driver's answer: one dict, or a list of them for several lines."""
+        """The driver's answer: a dict, or for tree and layout a list of them."""
         out = subprocess.run(["wine", os.environ["GLIMRA_DRIVER"]] + [str(a) for a in args], env=self.env,
-                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=600).stdout
-        rows = [parse(line) for line in out.decode().splitlines()]
+                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, timeout=600).stdout.decode()
+        rows = [parse(line) for line in out.splitlines()]
         self.assertFalse(check and "error" in rows[-1], (args, rows[-1]))
-        return rows if len(rows) > 1 or args[0] in ("tree", "layout") else rows[0]
+        return rows if args[0] in ("tree", "layout") else rows[0]
 
     def x(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True)
@@ -133,30 +121,28 @@ class SaverCase(unittest.TestCase):
         return int(width), int(height), data
 
     def start(self, argtext, count=1, wait_ms=0, exe=None):
-        """Starts the program as hosts do: its quoted path (or exe as it stands), a blank
-        and the argument text. With wait_ms, watches it that long."""
-        path = "Z:" + SCR.replace("/", "\\")
-        line = (exe or f'"{path}"') + (" " + argtext if argtext else "")
-        answer = self.driver("run", exe or path, line, count, wait_ms)
+        """Starts the program as hosts do: its quoted path (or exe as it stands), a blank and the
+        argument text; returns its PID, or with count or wait_ms the driver's answer."""
+        line = (exe or f'"{WINE_SCR}"') + (" " + argtext if argtext else "")
+        answer = self.driver("run", exe or WINE_SCR, line, count, wait_ms)
         self.pids += answer["pids"] if count > 1 else [answer["pids"]]
         return answer if count > 1 or wait_ms else answer["pids"]
 
     def background(self, *args):
-        """A driver command that lives on (host, hold): its first answer, and its second
-        on "next"(). Its output goes to a file: a saver it starts would hold a pipe open."""
+        """A driver command that lives on (host, hold): its first answer, with its second from
+        "next"(). Its output goes to a file: a saver it starts would hold a pipe open."""
         out = tempfile.NamedTemporaryFile(dir=self.state["work"], delete=False)
-        process = subprocess.Popen(["wine", os.environ["GLIMRA_DRIVER"]] + [str(a) for a in args],
-                                   env=self.env, stdin=subprocess.DEVNULL, stdout=out)
+        process = subprocess.Popen(["wine", os.environ["GLIMRA_DRIVER"]] + [str(a) for a in args], env=self.env,
+                                   stdin=subprocess.DEVNULL, stdout=out)
         self.addCleanup(process.wait, 60)
-        line = lambda n: [parse(l) for l in pathlib.Path(out.name).read_text().splitlines(True)
-                          if l.endswith("\n")][n:n + 1]
-        return dict(wait_for(lambda: line(0), message=args[0])[0], next=lambda: wait_for(lambda: line(1))[0])
+        line = lambda n: [parse(l) for l in pathlib.Path(out.name).read_text().splitlines(True) if l[-1] == "\n"][n:n + 1]
+        return dict(wait_for(lambda: line(0))[0], next=lambda: wait_for(lambda: line(1))[0])
 
     def host(self, high=False):
-        """A preview host with the saver inside, closed again after the test."""
-        host = self.background("host", 152, 112, "Z:" + SCR.replace("/", "\\"), *(["high"] * high))
+        """A preview host with the saver inside, closed (WM_CLOSE) after the test."""
+        host = self.background("host", 152, 112, WINE_SCR, *(["high"] * high))
         self.pids.append(host["pid"])
-        self.addCleanup(self.driver, "msg", "post", host["host"], 0x10, 0, 0, check=False)  # WM_CLOSE
+        self.addCleanup(self.driver, "msg", "post", host["host"], 0x10, 0, 0, check=False)
         return host
 
     def windows(self, pid):
@@ -164,20 +150,18 @@ class SaverCase(unittest.TestCase):
 
     def window(self, pid, class_name):
         """The process's top-level window of that class, once it shows."""
-        return wait_for(lambda: next((w for w in self.windows(pid) if w["class"] == class_name
-                                      and not w["parent"]), None), message=class_name)
+        return wait_for(lambda: next((w for w in self.windows(pid) if w["class"] == class_name and not w["parent"]),
+                                     None), message=class_name)
 
     def exit_code(self, pid):
         answer = self.driver("wait", pid, 30000)
         self.assertTrue(answer["exited"], f"{pid} runs on")
         return answer.get("code")
 
-    def dialog(self, argtext="/c"):
+    def dialog(self):
         """Starts the dialog: (pid, its window, its controls by id)."""
-        pid = self.start(argtext)
-        window = self.window(pid, DIALOG)
-        controls = wait_for(lambda: {w["id"]: w for w in self.windows(pid) if w["parent"] == window["hwnd"]})
-        return pid, window, controls
+        window = self.window(pid := self.start("/c"), DIALOG)
+        return pid, window, wait_for(lambda: {w["id"]: w for w in self.windows(pid) if w["parent"] == window["hwnd"]})
 
     def click(self, window):
         left, top, right, bottom = window["rect"]
@@ -190,10 +174,10 @@ class SaverCase(unittest.TestCase):
 
     def stored(self):
         """{name: (type, text)} of the settings key's values, texts exactly as stored."""
-        out = subprocess.run(["wine", "reg", "query", KEY + r"\config"], env=self.env,
-                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout.decode()
-        rows = [line[4:].split("    ", 2) + [""] for line in out.splitlines() if "    REG_" in line]
-        return {row[0]: (row[1], row[2]) for row in rows}
+        out = subprocess.run(["wine", "reg", "query", KEY + r"\config"], env=self.env, stdout=subprocess.PIPE,
+                             stderr=subprocess.DEVNULL).stdout.decode()
+        return {row[0]: (row[1], row[2]) for row in [line[4:].split("    ", 2) + [""] for line in out.splitlines()
+                                                     if "    REG_" in line]}
 
 
 if __name__ == "__main__":
