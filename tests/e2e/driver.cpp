@@ -11,10 +11,8 @@
 #include "settings/layout.h"
 
 namespace {
-
 using Args = std::vector<std::wstring>;
 std::wstring line;  // the answer being built
-
 long long N(const std::wstring& text) { return wcstoll(text.c_str(), nullptr, 10); }
 long long Id(const void* handle) { return reinterpret_cast<long long>(handle); }
 HWND W(const std::wstring& text) { return reinterpret_cast<HWND>(N(text)); }
@@ -89,7 +87,6 @@ void Wait(const Args& a) {
     process ? PutExit(process, a[1] == L"kill" ? 10000 : N(a[1])) : Put(L"exited", {1});
     End();
 }
-
 void Describe(HWND w) {
     wchar_t name[64] = {}, text[1024] = {};
     GetClassNameW(w, name, 64);
@@ -177,7 +174,6 @@ void Acl(const Args& a) {
              !RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor), L"the access list");
     Put(L"done", {1}), End();
 }
-
 LRESULT CALLBACK HostProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcW(w, message, wparam, lparam);
@@ -252,7 +248,6 @@ void Layout(const Args&) {
         Text(L"caption", std::wstring(control.caption)), End();
     }
 }
-
 }  // namespace
 
 int main() {

@@ -11,7 +11,6 @@ import unittest
 RESOURCES = pathlib.Path(__file__).resolve().parents[2] / "resources"
 MAKER = dict(line.split("=", 1) for line in (RESOURCES / "maker.txt").read_text().splitlines())
 
-
 def resources(image):
     """{(type, name, language): bytes} of a PE image."""
     u = lambda form, at: struct.unpack_from(form, image, at)
@@ -26,7 +25,6 @@ def resources(image):
             for kind, names in entries(0) for name, languages in entries(names & 0x7FFFFFFF)
             for language, leaf in entries(languages & 0x7FFFFFFF)}
 
-
 def version(block, at=0):
     """(key, value) of every node of version information, depth first."""
     length, size, is_text = struct.unpack_from("<3H", block, at)
@@ -39,7 +37,6 @@ def version(block, at=0):
     while child < at + length:
         yield from version(block, child)
         child = (child + struct.unpack_from("<H", block, child)[0] + 3) & ~3
-
 
 class Resources(unittest.TestCase):
     def test_one_icon_and_the_version_in_simplified_chinese(self):
@@ -57,7 +54,6 @@ class Resources(unittest.TestCase):
             "ProductName": "Glimra - 屏幕保护程序", "FileVersion": "1.00", "ProductVersion": "1.00",
             "InternalName": "Lumeck", "OriginalFilename": "Lumeck.scr", "CompanyName": MAKER["name"],
             "LegalCopyright": MAKER["name"], "LegalTrademarks": MAKER["name"]})
-
     def test_the_recipe_remakes_the_committed_pictures(self):
         with tempfile.TemporaryDirectory() as out:
             subprocess.run([sys.executable, RESOURCES / "make_pictures.py", out], check=True)
@@ -65,7 +61,6 @@ class Resources(unittest.TestCase):
                                                        "hand.cur", "logo.gif", "up_arrow.gif"])
             for name in os.listdir(out):
                 self.assertEqual(pathlib.Path(out, name).read_bytes(), (RESOURCES / name).read_bytes(), name)
-
 
 if __name__ == "__main__":
     unittest.main()

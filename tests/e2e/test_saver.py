@@ -3,38 +3,31 @@ objects over 10,000 ticks."""
 
 import unittest
 
-from harness import SAVER, SaverCase, blobs, wait_for
+from harness import SAVER, SaverCase, wait_for
 
-
-def lone_dots(shot, largest):
-    """(width, height, area) of the dots that touch no edge and no other dot."""
-    boxes = [(min(x for x, _ in p), min(y for _, y in p), max(x for x, _ in p) + 1, max(y for _, y in p) + 1, len(p))
-             for p in blobs(shot)]
-    return [(r - x, b - y, n) for x, y, r, b, n in boxes if max(r - x, b - y) <= largest and x and y and r < shot[0]
-            and b < shot[1]]
-
+def lone(blobs, rect, largest):
+    """(width, height, pixels) of the dots in a rectangle that touch no edge and no other dot."""
+    return [(w, h, n) for x, y, w, h, n in blobs if max(w, h) <= largest and x > rect[0] and y > rect[1]
+            and x + w < rect[2] and y + h < rect[3]]
 
 class Saver(SaverCase):
     def saver(self, **settings):
         self.store(**settings)
         return (pid := self.start("/s")), self.window(pid, SAVER)
-
     def test_black_cover_round_dots_of_twelve_pixels_and_a_black_repaint(self):
         _, window = self.saver(NumberofPoint="200", speed="2000")
         # The root is white: anything uncovered is a large blob. The first dot comes after 2 s.
-        self.assertTrue(len(b := blobs(self.shot())) <= 1 and all(len(p) < 200 for p in b), "a black cover")
+        self.assertTrue(len(b := self.blobs()) <= 1 and all(n < 200 for *_, n in b), "a black cover")
         self.driver("ticks", window["hwnd"], 40)
-        dots = lone_dots(self.shot(), 13)
+        dots = lone(self.blobs(), (0, 0, 1024, 768), 13)
         self.assertTrue(len(dots) >= 3 and all(min(w, h) >= 11 and 0.65 < n / w / h < 0.9 for w, h, n in dots), dots)
         self.driver("ticks", window["hwnd"], 0, "redraw")
-        self.assertLessEqual(len(blobs(self.shot())), 1, "a repaint shows the background")
-
+        self.assertLessEqual(len(self.blobs()), 1, "a repaint shows the background")
     def test_never_more_than_pointlimit_dots_and_one_after_the_clear(self):
         self.saver(NumberofPoint="10", speed="100")
         counts = []
-        wait_for(lambda: (counts.append(len(blobs(self.shot()))), self.assertLessEqual(counts[-1], 10))
+        wait_for(lambda: (counts.append(len(self.blobs())), self.assertLessEqual(counts[-1], 10))
                  and counts[-1] == 1 and max(counts) > 1, 120, "a lone dot after a clear")
-
     def test_ten_thousand_ticks_leak_no_gdi_or_user_objects(self):
         pid, window = self.saver(speed="2000")
         self.driver("ticks", window["hwnd"], 200)
@@ -42,7 +35,6 @@ class Saver(SaverCase):
         after = (self.driver("ticks", window["hwnd"], 10000), self.driver("gui", pid))[1]
         print("GDI and USER objects before and after 10,000 ticks:", before, after)
         self.assertTrue(after["gdi"] <= before["gdi"] and after["user"] <= before["user"])
-
     def test_characters_clicks_and_a_real_move_close_it_other_keys_do_not(self):
         for action in ("a", "7", "space", "Return", "Escape", "Left", "F5", "Shift_L", "Control_L", "click 1",
                        "click 3", "mousemove 300 300"):
@@ -57,7 +49,6 @@ class Saver(SaverCase):
                     self.x("mousemove", 420, 360) if "move" in action else self.x("key", "a")
                 self.assertIn(self.exit_code(pid), (0, None))
         wait_for(lambda: self.driver("tree", 1)[-1]["cursor"][1], message="the cursor back")
-
     def test_the_preview_fills_its_host_ignores_input_ends_with_it_and_paints_small_dots(self):
         self.store(NumberofPoint="200", speed="100")
         for high in (False, True):
@@ -79,9 +70,8 @@ class Saver(SaverCase):
             self.assertEqual(host["next"]()["exited"], 1)
         # Wine shows no pixels of a child in another process's window: move it out first.
         self.driver("detach", child["hwnd"], 600, 400)
-        dots = wait_for(lambda: (lambda d: len(d) >= 3 and d)(lone_dots(self.shot(600, 400, 752, 512), 5)))
+        dots = wait_for(lambda: (lambda d: len(d) >= 3 and d)(lone(self.blobs((600, 400, 752, 512)), (0, 0, 152, 112), 5)))
         self.assertTrue(all(3 <= w <= 5 and 3 <= h <= 5 for w, h, _ in dots), dots)
-
 
 if __name__ == "__main__":
     unittest.main()
