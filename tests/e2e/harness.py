@@ -116,7 +116,8 @@ class SaverCase(unittest.TestCase):
         process = subprocess.Popen(["wine", os.environ["GLIMRA_DRIVER"]] + [str(a) for a in args], env=self.env,
                                    stdin=subprocess.DEVNULL, stdout=out)
         self.addCleanup(process.wait, 60)
-        line = lambda n: [parse(l) for l in pathlib.Path(out.name).read_text().splitlines(True) if l[-1] == "\n"][n:n + 1]
+        lines = lambda: [parse(l) for l in pathlib.Path(out.name).read_text().splitlines(True) if l[-1] == "\n"]
+        line = lambda n: lines()[n:n + 1]
         return dict(wait_for(lambda: line(0))[0], next=lambda: wait_for(lambda: line(1))[0])
     def host(self, high=False):
         """A preview host with the saver inside, closed (WM_CLOSE) after the test."""

@@ -88,7 +88,8 @@ class Dialog(SaverCase):
                     self.click(controls[how])
                 self.assertIn(self.exit_code(pid), (0, None))
                 if how == OK:
-                    self.assertEqual(self.stored(), {"NumberofPoint": ("REG_SZ", count), "speed": ("REG_SZ", str(speed))})
+                    self.assertEqual(self.stored(), {"NumberofPoint": ("REG_SZ", count),
+                                                     "speed": ("REG_SZ", str(speed))})
                 self.assertEqual(self.values(), (shown, speed if how == OK else 2000))
     def test_a_refused_write_shows_error_70_over_the_disabled_form(self):
         pid, window, controls = self.dialog()
@@ -109,8 +110,8 @@ class Dialog(SaverCase):
         pid, window, controls = self.dialog()
         logo = controls[IMAGE1]["rect"]
         self.x("mousemove", (logo[0] + logo[2]) // 2, (logo[1] + logo[3]) // 2)
-        self.assertEqual(wait_for(lambda: next((w["text"] for w in self.windows(pid) if w["class"] == "tooltips_class32"
-                                                and w["text"]), None), message="the tooltip"), MAKER["name"])
+        tip = lambda: next((w["text"] for w in self.windows(pid) if w["class"] == "tooltips_class32" and w["text"]), 0)
+        self.assertEqual(wait_for(tip, message="the tooltip"), MAKER["name"])
         hand = self.driver("tree", pid)[-1]["cursor"][0]
         self.x("mousemove", controls[FRAME1]["rect"][0] + 60, controls[FRAME1]["rect"][1] + 30)
         wait_for(lambda: self.driver("tree", pid)[-1]["cursor"][0] != hand, message="another cursor")

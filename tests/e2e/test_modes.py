@@ -11,7 +11,8 @@ class Modes(SaverCase):
                                ("/v", BOX), ("/V", BOX)):
             with self.subTest(argtext=argtext):
                 w = self.window(pid := self.start(argtext), shown)
-                self.assertEqual(([w["class"] for w in self.windows(pid) if not w["parent"]], w["owner"]), ([shown], 0))
+                top = [w["class"] for w in self.windows(pid) if not w["parent"]]
+                self.assertEqual((top, w["owner"]), ([shown], 0))
                 if shown == SAVER:  # WS_POPUP without caption or frame, WS_EX_TOPMOST
                     self.assertEqual((w["text"], w["rect"], w["style"][0] & 0x80C40000, w["style"][1] & 8),
                                      ("Form1", [0, 0, 1024, 768], 0x80000000, 8))

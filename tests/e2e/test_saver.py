@@ -70,7 +70,8 @@ class Saver(SaverCase):
             self.assertEqual(host["next"]()["exited"], 1)
         # Wine shows no pixels of a child in another process's window: move it out first.
         self.driver("detach", child["hwnd"], 600, 400)
-        dots = wait_for(lambda: (lambda d: len(d) >= 3 and d)(lone(self.blobs((600, 400, 752, 512)), (0, 0, 152, 112), 5)))
+        dots = wait_for(lambda: (lambda d: len(d) >= 3 and d)(
+            lone(self.blobs((600, 400, 752, 512)), (0, 0, 152, 112), 5)))
         self.assertTrue(all(3 <= w <= 5 and 3 <= h <= 5 for w, h, _ in dots), dots)
 
 if __name__ == "__main__":

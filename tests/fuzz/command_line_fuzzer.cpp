@@ -16,10 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool quoted = line.starts_with(L'"');
     const std::size_t end = quoted ? line.find(L'"', 1) : path.find_first_of(L" \t");
     FUZZ_CHECK(!quoted || end != std::wstring::npos || argument.empty());
-    FUZZ_CHECK(end == std::wstring::npos || end + quoted >= path.size() || path.find_first_not_of(L" \t", end + quoted) == std::wstring::npos);
+    FUZZ_CHECK(end == std::wstring::npos || end + quoted >= path.size() ||
+               path.find_first_not_of(L" \t", end + quoted) == std::wstring::npos);
     for (const std::wstring& text : {argument, line}) {
         if (SelectMode(text) != Mode::kPreview) continue;
-        const auto windows = PreviewHandle(text, platform::HostHandleForm::kWindows), x11 = PreviewHandle(text, platform::HostHandleForm::kX11);
+        const auto windows = PreviewHandle(text, platform::HostHandleForm::kWindows);
+        const auto x11 = PreviewHandle(text, platform::HostHandleForm::kX11);
         FUZZ_CHECK(!windows || (*windows != 0 && *windows >= INT32_MIN && *windows <= INT32_MAX));
         FUZZ_CHECK(!x11 || (*x11 >= 1 && *x11 <= UINT32_MAX));
     }

@@ -105,7 +105,8 @@ TEST(Grammar, ModeAndPreviewHandleOfEachArgumentText) {
         {L"/p 12x34", 'p', 12, 12}};
     for (const auto& [text, mode, windows, x11] : rows)
         EXPECT_EQ(std::tuple("psvc"[int(SelectMode(text))], PreviewHandle(text, platform::HostHandleForm::kWindows),
-                             PreviewHandle(text, platform::HostHandleForm::kX11)), std::tuple(mode, windows, x11)) << text.data();
+                             PreviewHandle(text, platform::HostHandleForm::kX11)),
+                  std::tuple(mode, windows, x11)) << text.data();
 }
 
 TEST(Settings, EachRuleTakesTheNearestIntegerInItsRangeOrItsDefault) {
@@ -179,7 +180,8 @@ TEST(Createpoint, DotsCoverTheirWidth) {
                            {100, 13, 94, 107}, {0, 12, -6, 6}};
     for (const auto& [x, width, left, right] : rows) {
         const PixelBox box = DotBox(x, x + 7, width);
-        EXPECT_EQ(std::vector({box.left, box.top, box.right, box.bottom}), std::vector({left, left + 7, right, right + 7}));
+        EXPECT_EQ(std::vector({box.left, box.top, box.right, box.bottom}),
+                  std::vector({left, left + 7, right, right + 7}));
     }
 }
 
@@ -241,7 +243,8 @@ TEST(Dialog, SpeedBarStepsAndHoldsItsRange) {
         {700, kFirst, 0, 100}, {700, kLast, 0, 2000}, {700, kTo, 1234, 1234}, {700, kTo, 50, 100},
         {700, kTo, 5000, 2000}};
     for (const auto& [position, action, to, expected] : rows)
-        EXPECT_EQ(platform::Scrolled(layout::kSpeedScroll, position, action, to), expected) << position << " " << int(action);
+        EXPECT_EQ(platform::Scrolled(layout::kSpeedScroll, position, action, to), expected)
+            << position << " " << int(action);
 }
 
 // The layout in pixels at 96 DPI (15 twips each), in the table's order, which is the tab
@@ -261,8 +264,10 @@ TEST(Dialog, LayoutPlacesEveryControlWithItsCaptionAndTabStop) {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto& row = rows[i];
         const Rect r = ClientRect(kControls[i]);
-        EXPECT_EQ(std::tuple(kControls[i].id, r.left, r.top, r.right, r.bottom, kControls[i].caption, kControls[i].tab_stop),
-                  std::tuple(row.id, row.left * 15, row.top * 15, row.right * 15, row.bottom * 15, row.caption, row.tab_stop));
+        const Control& c = kControls[i];
+        EXPECT_EQ(std::tuple(c.id, r.left, r.top, r.right, r.bottom, c.caption, c.tab_stop),
+                  std::tuple(row.id, row.left * 15, row.top * 15, row.right * 15, row.bottom * 15, row.caption,
+                             row.tab_stop));
     }
     EXPECT_EQ(std::vector({kClientWidth, kClientHeight}), std::vector({353 * 15, 169 * 15}));
     EXPECT_EQ(kCaption, L"配置");
