@@ -120,6 +120,7 @@ class Dialog(SaverCase):
         self.assertEqual((record.read_text().split(), self.driver("wait", pid, 0)["exited"]), ([MAKER["address"]], 0))
     def test_reading_takes_only_texts_and_never_writes(self):
         for stored, shown in (({"NumberofPoint": "9.5", "speed": "1500.5"}, ("10", 1500)),
+                              ({"speed": "300"}, ("30", 300)),  # a key without the other value
                               ({"NumberofPoint": ("hex(2):35,00,30,00,00,00",),  # "50" as REG_EXPAND_SZ
                                 "speed": ("hex(1):33,00,30,00,30,00,37",)}, ("30", 300)),  # "300" and half
                               ({"NumberofPoint": ("dword:00000032",), "speed": ("dword:0000012c",)}, ("30", 500)),

@@ -52,8 +52,8 @@ class Ending(SaverCase):
                 [self.driver("wait", pid, "kill") for pid in self.pids]
     def test_twenty_starts_at_once_leave_one_dialog(self):
         pids = self.start("/c", count=20)["pids"]
-        running = wait_for(lambda: (lambda r: len(r) <= 1 and r)([p for p in pids if not self.driver("wait", p, 0)[
-            "exited"]]), 120)  # an ended process does not come back
+        survivors = lambda: [pid for pid in pids if not self.driver("wait", pid, 0)["exited"]]
+        running = wait_for(lambda: len(r := survivors()) <= 1 and r, 120)  # an ended one does not come back
         self.window(running[0], DIALOG)
     def test_handles_that_name_no_host_end_at_once(self):
         # 65568 is Wine's desktop window, and so is 65569; the rest name no window.

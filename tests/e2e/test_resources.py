@@ -23,12 +23,15 @@ class Resources(unittest.TestCase):
             ("FILEVERSION", "1, 0, 0, 0"), ("PRODUCTVERSION", "1, 0, 0, 0"), ("FILEFLAGSMASK", "0x3f"),
             ("FILEOS", "0x4"), ("FILETYPE", "0x1")])
         self.assertEqual(dict(re.findall(r'VALUE "(\w+)", L?"?([^"\n]*)', version)), {
-            "FileDescription": "Glimra - 屏幕保护程序", "ProductName": "Glimra - 屏幕保护程序", "FileVersion": "1.00",
+            "FileDescription": "Glimra - 屏幕保护程序", "ProductName": "Glimra - 屏幕保护程序",
+            "FileVersion": "1.00",
             "ProductVersion": "1.00", "InternalName": "Lumeck", "OriginalFilename": "Lumeck.scr",
             "CompanyName": MAKER["name"], "LegalCopyright": MAKER["name"], "LegalTrademarks": MAKER["name"],
             "Translation": "0x804, 1200"})
 
-    def test_the_recipe_remakes_the_committed_pictures(self):
+    def test_the_recipe_remakes_the_committed_pictures_and_the_hand_points_with_a_fingertip(self):
+        hand = (RESOURCES / "hand.cur").read_bytes()  # one 32 x 32 cursor in 2 colours, hot spot at 6, 0
+        self.assertEqual(struct.unpack_from("<3H4B2H", hand), (0, 2, 1, 32, 32, 2, 0, 6, 0))
         with tempfile.TemporaryDirectory() as out:
             subprocess.run([sys.executable, RESOURCES / "make_pictures.py", out], check=True)
             self.assertEqual(sorted(os.listdir(out)), ["dialog.ico", "dialog_icon.dib", "down_arrow.gif", "hand.cur",

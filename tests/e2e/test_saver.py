@@ -26,8 +26,11 @@ class Saver(SaverCase):
     def test_never_more_than_pointlimit_dots_and_one_after_the_clear(self):
         self.saver(NumberofPoint="10", speed="100")
         counts = []
-        wait_for(lambda: (counts.append(len(self.blobs())), self.assertLessEqual(counts[-1], 10))
-                 and counts[-1] == 1 and max(counts) > 1, 120, "a lone dot after a clear")
+        def lone_dot_after_more():
+            counts.append(len(self.blobs()))
+            self.assertLessEqual(counts[-1], 10, counts)
+            return counts[-1] == 1 and max(counts) > 1
+        wait_for(lone_dot_after_more, 120, "a lone dot after a clear")
     def test_ten_thousand_ticks_leak_no_gdi_or_user_objects(self):
         pid, window = self.saver(speed="2000")
         self.driver("ticks", window["hwnd"], 200)
@@ -70,8 +73,8 @@ class Saver(SaverCase):
             self.assertEqual(host["next"]()["exited"], 1)
         # Wine shows no pixels of a child in another process's window: move it out first.
         self.driver("detach", child["hwnd"], 600, 400)
-        dots = wait_for(lambda: (lambda d: len(d) >= 3 and d)(
-            lone(self.blobs((600, 400, 752, 512)), (0, 0, 152, 112), 5)))
+        in_preview = lambda: lone(self.blobs((600, 400, 752, 512)), (0, 0, 152, 112), 5)
+        dots = wait_for(lambda: len(found := in_preview()) >= 3 and found, message="three dots in the preview")
         self.assertTrue(all(3 <= w <= 5 and 3 <= h <= 5 for w, h, _ in dots), dots)
 
 if __name__ == "__main__":
