@@ -54,12 +54,12 @@ def cleanup():
         shutil.rmtree(state["work"], ignore_errors=True)
         STATE.unlink()
 
-def wait_for(predicate, timeout=40, message="condition"):
+def wait_for(predicate, timeout=40, message="condition", interval=0.2):
     deadline = time.monotonic() + timeout
     while not (value := predicate()):
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out after {timeout} s waiting for {message}")
-        time.sleep(0.2)
+        time.sleep(interval)
     return value
 
 def parse(line):
