@@ -7,9 +7,11 @@ from harness import BOX, CANCEL, HSPEED, KEY, MAKER, OK, QUIET, TXTNUM, SaverCas
 
 UP, DOWN, FRAME1, LABEL1, LABEL2, LABEL3, IMAGE1 = 102, 101, 100, 108, 109, 110, 111
 
+
 def pixels(shot, left, top, right, bottom):
     """The pixels of a rectangle of a shot, row by row."""
     return [[tuple(shot[2][(y * shot[0] + x) * 3:][:3]) for x in range(left, right)] for y in range(top, bottom)]
+
 
 def ink(rows):
     """The box of the pixels that differ from the commonest colour."""
@@ -17,14 +19,17 @@ def ink(rows):
     at = [(x, y) for y, row in enumerate(rows) for x, p in enumerate(row) if p != ground]
     return [min(x for x, _ in at), min(y for _, y in at), max(x for x, _ in at) + 1, max(y for _, y in at) + 1]
 
+
 class Dialog(SaverCase):
     def values(self):
         pid, _, controls = self.dialog()
         self.driver("wait", pid, "kill")
         return controls[TXTNUM]["text"], controls[HSPEED]["scroll"][0]
+
     def set(self, controls, count, speed):  # WM_SETTEXT, SBM_SETPOS
         self.driver("msg", "send", controls[TXTNUM]["hwnd"], 0x0C, 0, "=" + count)
         self.driver("msg", "send", controls[HSPEED]["hwnd"], 0xE0, speed, 1)
+
     def test_layout_captions_and_pictures(self):
         pid, window, controls = self.dialog()
         table = self.driver("layout")
@@ -54,6 +59,7 @@ class Dialog(SaverCase):
         icon = sum(pixels(shot, *window["rect"][:2], window["rect"][0] + 40, window["rect"][1] + 30), [])
         self.assertTrue(any(r > 200 and g < 80 and b < 80 for r, g, b in icon), "red disc")
         self.assertTrue(any(g > 200 and r < 80 and b < 80 for r, g, b in icon), "green disc")
+
     def test_keys_tab_in_order_and_press_no_button(self):
         pid, window, controls = self.dialog()
         for want in (TXTNUM, HSPEED, OK, CANCEL, TXTNUM):
@@ -61,6 +67,7 @@ class Dialog(SaverCase):
             wait_for(focused, message=f"focus on {want}")
             self.x("key", *(["Return", "Escape", "KP_Enter"] if want in (TXTNUM, HSPEED) else []), "Tab")
         self.assertEqual((self.driver("wait", pid, 1000)["exited"], self.stored()), (0, {}))
+
     def test_the_speed_bar_and_the_arrows_step_within_their_stops(self):
         pid, window, controls = self.dialog()
         bar = controls[HSPEED]["rect"]
@@ -76,10 +83,12 @@ class Dialog(SaverCase):
             wait_for(lambda: now(TXTNUM, "text") == want, message=want)
             self.assertEqual((now(TXTNUM, "selection"), self.driver("tree", pid)[-1]["focus"]),
                              ([0, len(want)], controls[TXTNUM]["hwnd"]))
+
     def test_ok_stores_the_texts_as_they_stand_cancel_and_the_close_box_store_nothing(self):
         for count, speed, how, shown in ((" 50x ", 100, OK, "50"), ("", 2000, OK, "30"), ("150", 1500, CANCEL, "30"),
                                          ("150", 1500, "close box", "30")):
             with self.subTest(count=count, how=how):
+                [self.driver("wait", pid, "kill") for pid in self.pids]  # the one before, even if it failed
                 pid, window, controls = self.dialog()
                 self.set(controls, count, speed)
                 if how == "close box":  # WM_SYSCOMMAND SC_CLOSE
@@ -91,6 +100,7 @@ class Dialog(SaverCase):
                     self.assertEqual(self.stored(), {"NumberofPoint": ("REG_SZ", count),
                                                      "speed": ("REG_SZ", str(speed))})
                 self.assertEqual(self.values(), (shown, speed if how == OK else 2000))
+
     def test_a_refused_write_shows_error_70_over_the_disabled_form(self):
         pid, window, controls = self.dialog()
         self.driver("acl", "D:(D;;0x6;;;WD)(A;;KA;;;WD)")  # KEY_SET_VALUE, KEY_CREATE_SUB_KEY refused
@@ -101,6 +111,7 @@ class Dialog(SaverCase):
             "hwnd"])["shown"]), (window["hwnd"], [1, 0]))
         self.x("key", "Return")
         self.assertEqual((self.exit_code(pid), self.stored()), (70, {}))
+
     def test_the_logo_names_the_maker_and_opens_the_address(self):
         record, script = (pathlib.Path(self.state["work"], name) for name in ("urls.txt", "browser.sh"))
         script.write_text(f'#!/bin/sh\necho "$@" >> "{record}"\n')
@@ -118,6 +129,7 @@ class Dialog(SaverCase):
         self.click(controls[IMAGE1])
         wait_for(record.exists, message="the browser")
         self.assertEqual((record.read_text().split(), self.driver("wait", pid, 0)["exited"]), ([MAKER["address"]], 0))
+
     def test_reading_takes_only_texts_and_never_writes(self):
         for stored, shown in (({"NumberofPoint": "9.5", "speed": "1500.5"}, ("10", 1500)),
                               ({"speed": "300"}, ("30", 300)),  # a key without the other value

@@ -5,11 +5,13 @@ import os, shutil, unittest  # noqa: E401
 
 from harness import BOX, DIALOG, MAKER, SAVER, SaverCase, wait_for
 
+
 class Modes(SaverCase):
     def test_each_deciding_text_shows_its_window(self):
         for argtext, shown in (("/S", SAVER), ("/s ", DIALOG), ("/P 1", DIALOG), ("", DIALOG), ("/c:1", DIALOG),
                                ("/v", BOX), ("/V", BOX)):
             with self.subTest(argtext=argtext):
+                [self.driver("wait", p, "kill") for p in self.pids]  # the one before, even if it failed
                 w = self.window(pid := self.start(argtext), shown)
                 top = [w["class"] for w in self.windows(pid) if not w["parent"]]
                 self.assertEqual((top, w["owner"]), ([shown], 0))
@@ -30,16 +32,18 @@ class Modes(SaverCase):
                         wait_for(lambda: self.driver("tree", pid)[-1]["active"] == w["hwnd"])
                         self.x("key", "Return")
                     self.assertEqual(self.exit_code(pid), 0)
-                self.driver("wait", pid, "kill")
+
 
 class Ending(SaverCase):
     def assert_ends_at_once(self, argtext):
         answer = self.start(argtext, wait_ms=10000)
         self.assertEqual((answer["exited"], answer["seen"], answer["code"] < 0x80000000), (1, "", True), argtext)
+
     def test_a_second_start_ends_beside_each_mode_and_beside_a_held_lock_name(self):
         # An event of the lock's name, or a mutex that denies us, as another user's instance holds.
         for first in ("/s", "/c", "preview", "event", "denied"):
             with self.subTest(first=first):
+                [self.driver("wait", pid, "kill") for pid in self.pids]  # the first before, even if it failed
                 if first in ("event", "denied"):
                     self.assertIn((holder := self.background("hold", first))["mutex"], (5, 6))
                     self.pids.append(holder["pid"])
@@ -49,18 +53,20 @@ class Ending(SaverCase):
                     self.window(self.start(first), SAVER if first == "/s" else DIALOG)
                 for argtext in ("/s", "/c", "", "/v"):
                     self.assert_ends_at_once(argtext)
-                [self.driver("wait", pid, "kill") for pid in self.pids]
+
     def test_twenty_starts_at_once_leave_one_dialog(self):
         pids = self.start("/c", count=20)["pids"]
         survivors = lambda: [pid for pid in pids if not self.driver("wait", pid, 0)["exited"]]
         running = wait_for(lambda: len(r := survivors()) <= 1 and r, 120)  # an ended one does not come back
         self.window(running[0], DIALOG)
+
     def test_handles_that_name_no_host_end_at_once(self):
         # 65568 is Wine's desktop window, and so is 65569; the rest name no window.
         for argtext in ("/p 0", "/p:1234", "x/p 1234", "/p 99999999999", "/p", "/p 4294967296", "/p -2147483649",
                         "/p 65568", "/p 65569"):
             self.assert_ends_at_once(argtext)
         self.window(self.start("/c"), DIALOG)
+
     def test_an_unquoted_own_path_with_blanks_gives_the_saver(self):
         folder = os.path.join(self.state["prefix"], "drive_c", "Program Files", "Glimra Test")
         shutil.copy(os.environ["GLIMRA_SCR"], (os.makedirs(folder, exist_ok=True), folder)[1])
