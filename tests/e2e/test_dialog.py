@@ -40,8 +40,8 @@ class Dialog(SaverCase):
             if row["caption"] and control["class"] == "Static":  # a label takes its caption's size
                 got[2:] = [want[i] if want[i] - 1 <= got[i] < want[i] + 30 else got[i] for i in (2, 3)]
             self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(got, want)), (row, got))
-            self.assertEqual((control["text"] if row["caption"] else "", control["style"][0] & 0xF == 1),
-                             (row["caption"], False), row)  # and no BS_DEFPUSHBUTTON
+            default = control["class"] == "Button" and control["style"][0] & 0xF == 1  # BS_DEFPUSHBUTTON
+            self.assertEqual((control["text"] if row["caption"] else "", default), (row["caption"], False), row)
         self.assertEqual((controls[TXTNUM]["text"], controls[HSPEED]["scroll"]), ("30", [500, 100, 2000]))
         shot = self.shot((0, 0, 1024, 768))
         for label in (LABEL1, LABEL2, LABEL3):  # the whole caption, in the stand-in font
