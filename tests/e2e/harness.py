@@ -131,7 +131,9 @@ class SaverCase(unittest.TestCase):
         self.addCleanup(process.wait, 60)
         lines = lambda: [parse(l) for l in pathlib.Path(out.name).read_text().splitlines(True) if l[-1] == "\n"]
         line = lambda n: lines()[n:n + 1]
-        return dict(wait_for(lambda: line(0))[0], next=lambda: wait_for(lambda: line(1))[0])
+        first = wait_for(lambda: line(0))[0]
+        self.addCleanup(self.driver, "wait", first["pid"], "kill")  # the saver it started, or itself
+        return dict(first, next=lambda: wait_for(lambda: line(1))[0])
 
     def host(self, high=False):
         """A preview host with the saver inside, closed (WM_CLOSE) after the test."""
