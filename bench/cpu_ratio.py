@@ -15,6 +15,7 @@ GLIMRA_BASELINE=bare makes the baseline paint nothing; GLIMRA_STARTUP_RUNS sets 
 of start-ups of each program (15).
 """
 
+import json
 import os
 import re
 import statistics
@@ -25,17 +26,39 @@ import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-import harness  # noqa: E402
-
 BUILD = os.path.join(ROOT, "build", "windows")
 SCR = os.environ.get("GLIMRA_SCR", os.path.join(BUILD, "Lumeck.scr"))  # another build to compare
 IDLE = os.path.join(BUILD, "bench", "win32", "idle_window.exe")
 DRIVER = os.path.join(BUILD, "tests", "e2e", "driver.exe")
+# The end-to-end harness makes the Wine world; it reads these when imported.
+os.environ.update(GLIMRA_SCR=SCR, GLIMRA_DRIVER=DRIVER, GLIMRA_E2E_STATE=os.path.join(
+    tempfile.mkdtemp(prefix="glimra-bench-"), "state.json"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+import harness  # noqa: E402
 TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
 # "bare" makes the baseline paint nothing.
 IDLE_ARGS = os.environ.get("GLIMRA_BASELINE", "")
 STARTUP_RUNS = int(os.environ.get("GLIMRA_STARTUP_RUNS", "15"))
+
+
+class Driver:
+    """The end-to-end driver in the harness's world: starting and ending programs."""
+
+    def __init__(self):
+        self.state = json.loads(harness.STATE.read_text())
+        self.env = harness.wine_env(self.state)
+
+    def call(self, *args):
+        out = subprocess.run(["wine", DRIVER] + [str(arg) for arg in args], env=self.env,
+                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, check=True).stdout
+        return harness.parse(out.decode().splitlines()[-1])
+
+    def start(self, exe, argtext):
+        path = "Z:" + os.path.abspath(exe).replace("/", "\\")
+        return self.call("run", path, f'"{path}" {argtext}'.rstrip(), 1, 0)["pids"]
+
+    def kill(self, pid):
+        self.call("wait", pid, "kill")
 
 
 def linux_pid(image, prefix):
@@ -79,7 +102,7 @@ def start_seconds(pid):
 
 def mapped(state, title):
     search = ["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"]
-    return subprocess.run(search, env=harness.x_env(state), stdin=subprocess.DEVNULL,
+    return subprocess.run(search, env=harness.wine_env(state), stdin=subprocess.DEVNULL,
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
 
 
@@ -90,7 +113,7 @@ def startup_seconds(driver, exe, argtext, image, title):
     starter = threading.Thread(target=lambda: started.append(driver.start(exe, argtext)))
     starter.start()
     try:
-        prefix = driver.state["WINEPREFIX"]
+        prefix = driver.state["prefix"]
         pid = harness.wait_for(lambda: linux_pid(image, prefix), timeout=30, interval=0.005,
                                message=image)
         harness.wait_for(lambda: mapped(driver.state, title), timeout=30, interval=0.005,
@@ -100,7 +123,7 @@ def startup_seconds(driver, exe, argtext, image, title):
         starter.join()
         for windows_pid in started:
             driver.kill(windows_pid)
-        harness.wait_for(lambda: not linux_pid(image, driver.state["WINEPREFIX"]), timeout=30,
+        harness.wait_for(lambda: not linux_pid(image, driver.state["prefix"]), timeout=30,
                          message=f"{image} to end")
 
 
@@ -111,16 +134,12 @@ def peak_kib(pid):
 
 def main():
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 60.0
-    state_path = os.path.join(tempfile.mkdtemp(prefix="glimra-bench-"), "state.env")
-    setup = [sys.executable, os.path.join(ROOT, "tests", "e2e", "fixture_setup.py"),
-             "--state", state_path, "--driver", DRIVER]
-    subprocess.run(setup, check=True, stdout=subprocess.DEVNULL)
-    os.environ["GLIMRA_E2E_STATE"] = state_path
-    driver = harness.Driver(harness.read_state(state_path), DRIVER)
+    harness.setup()
+    driver = Driver()
     started = []
     try:
-        driver.reg_set("speed", "100")
-        driver.reg_set("NumberofPoint", "200")
+        harness.prepare_wine_prefix.import_registry([f"[{harness.KEY}\\config]", '"speed"="100"',
+                                                     '"NumberofPoint"="200"'], driver.env)
         startup = {"Lumeck.scr": [], "idle_window.exe": []}
         for _ in range(STARTUP_RUNS):
             startup["Lumeck.scr"].append(
@@ -129,7 +148,7 @@ def main():
                 startup_seconds(driver, IDLE, IDLE_ARGS, "idle_window.exe", "idle"))
         for exe, argtext in ((IDLE, IDLE_ARGS), (SCR, "/s")):
             started.append(driver.start(exe, argtext))
-        prefix = driver.state["WINEPREFIX"]
+        prefix = driver.state["prefix"]
         pids = {name: harness.wait_for(lambda n=name: linux_pid(n, prefix), timeout=30,
                                        message=name)
                 for name in ("idle_window.exe", "Lumeck.scr")}
@@ -144,8 +163,7 @@ def main():
     finally:
         for pid in started:
             driver.kill(pid)
-        subprocess.run([sys.executable, os.path.join(ROOT, "tests", "e2e", "fixture_cleanup.py"),
-                        "--state", state_path], stdout=subprocess.DEVNULL)
+        harness.cleanup()
 
     baseline = "bare loop" if IDLE_ARGS == "bare" else "dot window"
     first = {name: statistics.median(times) * 1000 for name, times in startup.items()}

@@ -1,7 +1,7 @@
-"""Prepares a Wine prefix for Lumeck.scr once, as the tests prepare theirs, but for a desktop
-that has a window manager: Wine's own caption fonts (Tahoma, and Marlett for the title-bar
-buttons), and a CJK face standing in for the names the program asks for ("宋体", SimSun),
-linked behind the Latin UI fonts so that captions and message boxes show Chinese.
+"""Prepares a Wine prefix for Lumeck.scr: Wine's own caption fonts (Tahoma, and Marlett for
+the title-bar buttons), and a CJK face standing in for the names the program asks for
+("宋体", SimSun), linked behind the Latin UI fonts so that captions and message boxes show
+Chinese. The end-to-end tests prepare their prefix with this too, adding their own settings.
 
 Usage: prepare_wine_prefix.py   (WINEPREFIX and the rest of Wine's environment are set)
 """
@@ -23,35 +23,44 @@ WINE_FONTS = ("/usr/share/wine/fonts", ("marlett.ttf", "tahoma.ttf", "tahomabd.t
 def registry_lines():
     link = (f"{CJK_FONT_FILE},{CJK_FACE}\0\0").encode("utf-16-le")
     link_hex = ",".join(f"{byte:02x}" for byte in link)
-    lines = ["Windows Registry Editor Version 5.00", "",
-             r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
+    lines = [r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
     lines += [f'"{face}"="{CJK_FACE}"' for face in REPLACED_FACES]
     lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion"
                   r"\FontLink\SystemLink]"]
-    lines += [f'"{face}"=hex(7):{link_hex}' for face in LINKED_FACES]
-    return lines
+    return lines + [f'"{face}"=hex(7):{link_hex}' for face in LINKED_FACES]
 
 
-def main():
-    prefix = os.environ["WINEPREFIX"]
-    quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL,
-             "stderr": subprocess.DEVNULL}
-    print(f"Preparing the Wine prefix {prefix} (once; about half a minute)", flush=True)
-    subprocess.run(["wineboot", "-i"], check=True, **quiet)
+def import_registry(lines, env=None):
+    """Imports regedit lines (after the header) into the prefix of env."""
     with tempfile.NamedTemporaryFile("w", suffix=".reg", encoding="utf-16", delete=False) as reg:
-        reg.write("\r\n".join(registry_lines()) + "\r\n")
+        reg.write("\r\n".join(["Windows Registry Editor Version 5.00", ""] + lines) + "\r\n")
     try:
-        subprocess.run(["wine", "regedit", "/S", "Z:" + reg.name.replace("/", "\\")],
-                       check=True, **quiet)
+        subprocess.run(["wine", "regedit", "/S", "Z:" + reg.name.replace("/", "\\")], env=env,
+                       check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=300)
     finally:
         os.unlink(reg.name)
+
+
+def prepare(env=None, extra_lines=()):
+    """Creates the prefix of env (default: this process's) with the fonts and settings."""
+    prefix = (env or os.environ)["WINEPREFIX"]
+    subprocess.run(["wineboot", "-i"], env=env, check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+    import_registry(registry_lines() + [""] + list(extra_lines), env)
     fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
     os.makedirs(fonts, exist_ok=True)
     folder, names = WINE_FONTS
     for name in names:
         if os.path.exists(os.path.join(folder, name)):
             shutil.copy(os.path.join(folder, name), fonts)
-    subprocess.run(["wineserver", "-w"], check=True, **quiet)
+
+
+def main():
+    print(f"Preparing the Wine prefix {os.environ['WINEPREFIX']} (once; about half a minute)",
+          flush=True)
+    prepare()
+    subprocess.run(["wineserver", "-w"], check=True)
     return 0
 
 

@@ -1,187 +1,90 @@
-"""The full-screen saver, end to end: its window, its dots and the input that ends it."""
+"""The saver and its preview: black cover, round dots, the clear, real input, and the GDI and USER
+objects over 10,000 ticks."""
 
 import unittest
 
-import harness
-from harness import SAVER_CLASS, SaverTestCase, wait_for
-
-SCREEN = (1024, 768)
-BLACK = (0, 0, 0)
+from harness import SAVER, SaverCase, wait_for
 
 
-def blobs(image):
-    """The non-black areas of a picture (8-connected), each as its list of pixels."""
-    width, height, data = image.width, image.height, image.data
-    seen = bytearray(width * height)
-    found = []
-    for start in range(width * height):
-        if seen[start] or data[start * 3:start * 3 + 3] == b"\0\0\0":
-            continue
-        seen[start] = 1
-        stack, pixels = [start], []
-        while stack:
-            at = stack.pop()
-            pixels.append((at % width, at // width))
-            x, y = at % width, at // width
-            for dy in (-1, 0, 1):
-                for dx in (-1, 0, 1):
-                    nx, ny = x + dx, y + dy
-                    if 0 <= nx < width and 0 <= ny < height:
-                        near = ny * width + nx
-                        if not seen[near] and data[near * 3:near * 3 + 3] != b"\0\0\0":
-                            seen[near] = 1
-                            stack.append(near)
-        found.append(pixels)
-    return found
+def lone(blobs, rect, largest):
+    """(width, height, pixels) of the dots in a rectangle that touch no edge and no other dot."""
+    return [(w, h, n) for x, y, w, h, n in blobs if max(w, h) <= largest and x > rect[0] and y > rect[1]
+            and x + w < rect[2] and y + h < rect[3]]
 
 
-def box(pixels):
-    xs = [x for x, _ in pixels]
-    ys = [y for _, y in pixels]
-    return min(xs), min(ys), max(xs) + 1, max(ys) + 1
-
-
-class FullScreenTest(SaverTestCase):
-    def start_saver(self, **settings):
+class Saver(SaverCase):
+    def saver(self, **settings):
         self.store(**settings)
-        pid = self.start("/s")
-        window = self.wait_window(pid, SAVER_CLASS)
-        return pid, window
+        return (pid := self.start("/s")), self.window(pid, SAVER)
 
-    def test_window_covers_the_screen_black_and_topmost(self):
-        pid, window = self.start_saver(speed="2000")
-        left, top, right, bottom = window["rect"]
-        self.assertEqual((left, top, right - left, bottom - top), (0, 0) + SCREEN)
-        self.assertEqual(window["text"], "Form1")
-        self.assertTrue(window["style"] & harness.WS_POPUP)
-        self.assertFalse(window["style"] & (harness.WS_CAPTION | harness.WS_THICKFRAME))
-        self.assertTrue(window["topmost"])
-        # The root window is white: any pixel the saver fails to cover shows. The first dot
-        # comes two seconds after the load, so at most one dot may already be there.
-        shot = self.saver.screenshot()
-        self.assertEqual(shot.count((255, 255, 255)), 0)
-        self.assertLessEqual(len(blobs(shot)), 1)
+    def test_black_cover_round_dots_of_twelve_pixels_and_a_black_repaint(self):
+        _, window = self.saver(NumberofPoint="200", speed="2000")
+        # The root is white: anything uncovered is a large blob. The first dot comes after 2 s.
+        self.assertTrue(len(b := self.blobs()) <= 1 and all(n < 200 for *_, n in b), "a black cover")
+        self.driver("ticks", window["hwnd"], 40)
+        dots = lone(self.blobs(), (0, 0, 1024, 768), 13)
+        self.assertTrue(len(dots) >= 3 and all(min(w, h) >= 11 and 0.65 < n / w / h < 0.9 for w, h, n in dots), dots)
+        self.driver("ticks", window["hwnd"], 0, "redraw")
+        self.assertLessEqual(len(self.blobs()), 1, "a repaint shows the background")
 
-    def test_dots_are_round_and_twelve_pixels_across(self):
-        self.start_saver(NumberofPoint="200", speed="100")
-        shot = wait_for(lambda: self._shot_with_blobs(8), timeout=30, message="eight dots")
-        # Dots that overlap or touch an edge are not whole; the lone ones inside are.
-        lone = [pixels for pixels in blobs(shot) if self._inside(box(pixels))]
-        whole = [pixels for pixels in lone if self._size(pixels) <= (13, 13)]
-        self.assertGreaterEqual(len(whole), 3)
-        for pixels in whole:
-            width, height = self._size(pixels)
-            self.assertIn(width, range(11, 14), box(pixels))
-            self.assertIn(height, range(11, 14), box(pixels))
-            # A disc fills about pi/4 of its box; a square would fill all of it.
-            self.assertLess(len(pixels) / (width * height), 0.9)
-            self.assertGreater(len(pixels) / (width * height), 0.65)
-            self.assertEqual(len({shot.pixel(x, y) for x, y in pixels}), 1, "one solid colour")
-
-    def test_never_more_than_pointlimit_dots_and_one_after_a_clear(self):
-        self.start_saver(NumberofPoint="10", speed="100")
+    def test_never_more_than_pointlimit_dots_and_one_after_the_clear(self):
+        self.saver(NumberofPoint="10", speed="100")
         counts = []
-
-        def single_dot_seen():
-            counts.append(len(blobs(self.saver.screenshot())))
+        def lone_dot_after_more():
+            counts.append(len(self.blobs()))
             self.assertLessEqual(counts[-1], 10, counts)
             return counts[-1] == 1 and max(counts) > 1
+        wait_for(lone_dot_after_more, 120, "a lone dot after a clear")
 
-        wait_for(single_dot_seen, timeout=120, interval=0.05, message="a lone dot after a clear")
-
-    def test_a_repaint_shows_only_the_background(self):
-        pid, window = self.start_saver(NumberofPoint="200", speed="2000")
-        self.driver.post_timer(window["hwnd"], 30)  # thirty ticks at once
-        self.assertGreaterEqual(len(blobs(self.saver.screenshot())), 20)
-        self.driver.redraw(window["hwnd"])
-        self.assertLessEqual(len(blobs(self.saver.screenshot())), 1)
-
-    def test_the_cursor_is_hidden_while_it_runs_and_shown_after(self):
-        pid, window = self.start_saver(speed="2000")
-        wait_for(lambda: not self.driver.cursor()["shown"], timeout=10, message="no cursor")
-        self.saver.xdotool("key", "a")
-        self.wait_exit(pid)
-        wait_for(lambda: self.driver.cursor()["shown"], timeout=10, message="the cursor back")
-
-    def _shot_with_blobs(self, count):
-        shot = self.saver.screenshot()
-        return shot if len(blobs(shot)) >= count else None
-
-    @staticmethod
-    def _inside(rect):
-        left, top, right, bottom = rect
-        return left > 0 and top > 0 and right < SCREEN[0] and bottom < SCREEN[1]
-
-    @staticmethod
-    def _size(pixels):
-        left, top, right, bottom = box(pixels)
-        return right - left, bottom - top
-
-
-class InputTest(SaverTestCase):
-    """Each case in a fresh run, with real input from xdotool."""
-
-    def start_saver(self):
-        self.saver.xdotool("mousemove", 300, 300)
-        pid = self.start("/s")
-        window = self.wait_window(pid, SAVER_CLASS)
-        wait_for(lambda: self.driver.focus(pid).get("active") == window["hwnd"], timeout=20,
-                 message="the saver to be active")
-        return pid
-
-    def assert_closes(self, pid):
-        self.assertIn(self.wait_exit(pid), (0, None))
-        self.assertFalse(self.running_savers())
-
-    def assert_stays(self, pid):
-        self.assertFalse(self.driver.wait(pid, 1500)["exited"])
-
-    def test_character_keys_close_it(self):
-        for key in ("a", "7", "space", "Return", "Escape"):
-            with self.subTest(key=key):
-                pid = self.start_saver()
-                self.saver.xdotool("key", key)
-                self.assert_closes(pid)
-
-    def test_keys_without_a_character_leave_it(self):
-        for key in ("Left", "F5", "Shift_L", "Control_L"):
-            with self.subTest(key=key):
-                pid = self.start_saver()
-                self.saver.xdotool("key", key)
-                self.assert_stays(pid)
-                self.saver.xdotool("key", "a")  # the keyboard did reach it
-                self.assert_closes(pid)
-
-    def test_a_click_closes_it(self):
-        for button in (1, 3):
-            with self.subTest(button=button):
-                pid = self.start_saver()
-                self.saver.xdotool("click", button)
-                self.assert_closes(pid)
-
-    def test_the_first_move_only_records_and_a_new_position_closes(self):
-        pid = self.start_saver()
-        # The window appeared under the pointer: that move is the recorded one.
-        self.saver.xdotool("mousemove", 300, 300)
-        self.assert_stays(pid)
-        self.saver.xdotool("mousemove", 420, 360)
-        self.assert_closes(pid)
-
-
-class ResourceTest(SaverTestCase):
     def test_ten_thousand_ticks_leak_no_gdi_or_user_objects(self):
-        self.store(speed="2000")
-        pid = self.start("/s")
-        window = self.wait_window(pid, SAVER_CLASS)
-        self.driver.post_timer(window["hwnd"], 200)
-        before = self.driver.gui_resources(pid)
-        self.driver.post_timer(window["hwnd"], 10000)
-        after = self.driver.gui_resources(pid)
-        print("GUI objects before and after 10,000 ticks:", before, after)
-        self.assertTrue(self.alive(pid))
-        self.assertLessEqual(after["gdi"], before["gdi"], (before, after))
-        self.assertLessEqual(after["user"], before["user"], (before, after))
+        pid, window = self.saver(speed="2000")
+        self.driver("ticks", window["hwnd"], 200)
+        before = self.driver("gui", pid)
+        self.driver("ticks", window["hwnd"], 10000)
+        after = self.driver("gui", pid)
+        print("GDI and USER objects before and after 10,000 ticks:", before, after)
+        self.assertTrue(after["gdi"] <= before["gdi"] and after["user"] <= before["user"])
 
+    def test_characters_clicks_and_a_real_move_close_it_other_keys_do_not(self):
+        for action in ("a", "7", "space", "Return", "Escape", "Left", "F5", "Shift_L", "Control_L", "click 1",
+                       "click 3", "mousemove 300 300"):
+            with self.subTest(action=action):
+                [self.driver("wait", pid, "kill") for pid in self.pids]  # the one before, even if it failed
+                self.x("mousemove", 300, 300)
+                pid, window = self.saver()
+                wait_for(lambda: self.driver("tree", pid)[-1]["active"] == window["hwnd"], message="focus")
+                self.assertEqual(self.driver("tree", pid)[-1]["cursor"][1], 0, "a hidden cursor")
+                self.x(*action.split()) if " " in action else self.x("key", action)
+                if action in ("Left", "F5", "Shift_L", "Control_L", "mousemove 300 300"):
+                    self.assertFalse(self.driver("wait", pid, 1500)["exited"])
+                    self.x("mousemove", 420, 360) if "move" in action else self.x("key", "a")
+                self.assertIn(self.exit_code(pid), (0, None))
+        wait_for(lambda: self.driver("tree", 1)[-1]["cursor"][1], message="the cursor back")
+
+    def test_the_preview_fills_its_host_ignores_input_ends_with_it_and_paints_small_dots(self):
+        self.store(NumberofPoint="200", speed="100")
+        for high in (False, True):
+            host = self.host(high)
+            # In place: while it attaches it can show at full-screen size.
+            child = wait_for(lambda: next((w for w in self.windows(host["pid"]) if w["class"] == SAVER and w[
+                "parent"] == host["host"] and w["shown"][0] and w["client"][2:] == [152, 112]), None))
+            self.assertEqual((int(host["handle"]) >= 2 ** 31, child["style"][0] & 0x40000000), (high, 0x40000000))
+            if high:
+                break
+            self.assertEqual([w for w in self.windows(host["pid"]) if not w["parent"]], [])
+            self.assertNotEqual(self.driver("tree", host["pid"])[-1]["active"], child["hwnd"])
+            left, top = child["client"][:2]
+            for action in (["mousemove", left + 40, top + 40], ["mousemove", left + 90, top + 70], ["click", 1],
+                           ["key", "a", "Escape", "Return"]):
+                self.x(*action)
+            self.assertFalse(self.driver("wait", host["pid"], 2000)["exited"], "input changes nothing")
+            self.driver("msg", "post", host["host"], 0x10, 0, 0)  # WM_CLOSE
+            self.assertEqual(host["next"]()["exited"], 1)
+        # Wine shows no pixels of a child in another process's window: move it out first.
+        self.driver("detach", child["hwnd"], 600, 400)
+        in_preview = lambda: lone(self.blobs((600, 400, 752, 512)), (0, 0, 152, 112), 5)
+        dots = wait_for(lambda: len(found := in_preview()) >= 3 and found, message="three dots in the preview")
+        self.assertTrue(all(3 <= w <= 5 and 3 <= h <= 5 for w, h, _ in dots), dots)
 
 if __name__ == "__main__":
     unittest.main()

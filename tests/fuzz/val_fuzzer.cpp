@@ -1,87 +1,37 @@
-// Val against an independent reading with strtod, and the round trips through NumberText,
-// CInt and CLng.
-#include <cerrno>
+// Val against an independent reading with strtod (in the "C" locale a fuzzer runs in), and the
+// conversions and NumberText of what it reads.
+// clang-format off
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
+#include <cwctype>
 
 #include "fuzz_support.h"
 #include "platform/runtime/numbers.h"
 #include "platform/runtime/runtime_error.h"
 
-namespace glimra {
-namespace {
+using namespace glimra;
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
-// The same grammar, read by the C library in the "C" locale that a fuzzer process runs in.
-double ReferenceVal(const std::wstring& text) {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    std::string number;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
-        number += static_cast<char>(text[i++]);
-    bool digits = false;
-    bool period = false;
-    for (; i < text.size(); ++i) {
-        if (IsDigit(text[i])) {
-            digits = true;
-        } else if (text[i] == L'.' && !period) {
-            period = true;
-        } else {
-            break;
-        }
-        number += static_cast<char>(text[i]);
-    }
-    if (!digits) return 0;
-    return std::strtod(number.c_str(), nullptr);
-}
-
-// The conversions raise the overflow error exactly when the nearest integer, ties to even,
-// lies outside the type: at or beyond max + 0.5 (which rounds up to an odd max + 1), or
-// below min - 0.5 (min - 0.5 itself rounds to the even min).
-template <typename Int, typename Convert>
-void CheckConversion(double value, double min, double max, Convert convert) {
+// Overflow exactly when the nearest integer, ties to even, lies outside the type.
+void CheckConversion(double value, double min, double max, auto convert) {
     const bool overflows = std::isnan(value) || value >= max + 0.5 || value < min - 0.5;
     try {
-        const Int result = convert(value);
-        FUZZ_CHECK(!overflows);
-        FUZZ_CHECK(std::fabs(static_cast<double>(result) - value) <= 0.5);
-        if (std::fabs(static_cast<double>(result) - value) == 0.5) FUZZ_CHECK(result % 2 == 0);
-    } catch (const RuntimeError& error) {
-        FUZZ_CHECK(error.number == kErrOverflow);
-        FUZZ_CHECK(overflows);
-    }
+        const double result = convert(value), off = std::fabs(result - value);
+        FUZZ_CHECK(!overflows && off <= 0.5 && (off < 0.5 || std::fmod(result, 2) == 0));
+    } catch (const RuntimeError& error) { FUZZ_CHECK(error.number == kErrOverflow && overflows); }
 }
-
-void CheckText(double value) {
-    const std::wstring text = NumberText(value);
-    FUZZ_CHECK(!text.empty());
-    FUZZ_CHECK(text[0] != L' ');
-    FUZZ_CHECK(text.find(L',') == std::wstring::npos);
-    if (text.find(L'E') != std::wstring::npos) return;  // Val reads no exponent
-    // Fifteen significant digits survive a double, so the text reads back to a number
-    // that writes the same text.
-    const double back = Val(text);
-    FUZZ_CHECK(NumberText(back) == text);
-    FUZZ_CHECK(std::fabs(back - value) <= std::fabs(value) * 1e-14);
-}
-
-}  // namespace
-}  // namespace glimra
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace glimra;
-    const std::wstring text = fuzz::Utf16Units(data, size);
+    const std::wstring text = Utf16Units(data, size);
+    std::size_t i = text.find_first_not_of(L" \t\r\n"), period = 0;
+    std::string number = i < text.size() && (text[i] == L'+' || text[i] == L'-') ? std::string(1, char(text[i++])) : "";
+    for (; i < text.size() && (std::iswdigit(text[i]) || (text[i] == L'.' && !period++)); ++i) number += char(text[i]);
     const double value = Val(text);
-    FUZZ_CHECK(!std::isnan(value));
-    FUZZ_CHECK(value == ReferenceVal(text));
-    FUZZ_CHECK(Val(L" \t" + text) == value);  // leading blanks are skipped
-    FUZZ_CHECK(Val(text + L"x") == value);    // nothing continues a number with "x"
-    CheckConversion<std::int16_t>(value, -32768.0, 32767.0, CInt);
-    CheckConversion<std::int32_t>(value, -2147483648.0, 2147483647.0, CLng);
-    if (std::isfinite(value)) CheckText(value);
+    FUZZ_CHECK(value == (number.find_first_of("0123456789") == std::string::npos ? 0 : std::strtod(number.c_str(), nullptr)));
+    CheckConversion(value, -32768.0, 32767.0, CInt);
+    CheckConversion(value, -2147483648.0, 2147483647.0, CLng);
+    // Fifteen significant digits survive a double: the text reads back to the same text.
+    const std::wstring written = std::isfinite(value) ? NumberText(value) : L"E";
+    FUZZ_CHECK(!written.empty() && written[0] != L' ' && written.find(L',') == std::wstring::npos);
+    FUZZ_CHECK(written.find(L'E') != std::wstring::npos || NumberText(Val(written)) == written);
     return 0;
 }
+// clang-format on
