@@ -64,7 +64,7 @@ class DialogWindow {
     virtual void Unload() = 0;
 };
 
-// The window keeps the spec; what its views and spans show must outlive the window.
+// The window holds on to `spec`: what its views and spans show must outlive the window.
 std::unique_ptr<DialogWindow> NewDialogWindow(const DialogSpec& spec, DialogEvents& events);
 
 }  // namespace glimra::platform
