@@ -23,7 +23,7 @@ class Saver(SaverCase):
         self.assertTrue(len(b := self.blobs()) <= 1 and all(n < 200 for *_, n in b), "a black cover")
         self.driver("ticks", window["hwnd"], 40)
         dots = lone(self.blobs(), (0, 0, 1024, 768), 13)
-        self.assertTrue(len(dots) >= 3 and all(min(w, h) >= 11 and 0.65 < n / w / h < 0.9 for w, h, n in dots), dots)
+        self.assertTrue(len(dots) >= 3 and all(min(w, h) >= 12 and 0.65 < n / w / h < 0.9 for w, h, n in dots), dots)
         self.driver("ticks", window["hwnd"], 0, "redraw")
         self.assertLessEqual(len(self.blobs()), 1, "a repaint shows the background")
 
