@@ -30,8 +30,16 @@ x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
 x11.XDefaultRootWindow.restype = ctypes.c_ulong
 x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
 x11.XGetImage.restype = ctypes.c_void_p
-x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                          ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+x11.XGetImage.argtypes = [
+    ctypes.c_void_p,
+    ctypes.c_ulong,
+    ctypes.c_int,
+    ctypes.c_int,
+    ctypes.c_uint,
+    ctypes.c_uint,
+    ctypes.c_ulong,
+    ctypes.c_int,
+]
 x11.XGetPixel.restype = ctypes.c_ulong
 x11.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
 x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
@@ -76,9 +84,11 @@ def main():
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
     folder = tempfile.mkdtemp(prefix="glimra-bench-")
     read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-                               "1024x768x24", "-nolisten", "tcp"], pass_fds=[write_end],
-                              stderr=subprocess.DEVNULL)
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        pass_fds=[write_end],
+        stderr=subprocess.DEVNULL,
+    )
     os.close(write_end)
     display = ":" + os.fdopen(read_end).readline().strip()
     os.makedirs(os.path.join(folder, "Vestrel"))
@@ -94,7 +104,7 @@ def main():
         starts = {name: [] for name in commands}
         usage = {name: [] for name in commands}
         for round_number in range(rounds):
-            order = list(commands.items())[::1 if round_number % 2 else -1]
+            order = list(commands.items())[:: 1 if round_number % 2 else -1]
             for _ in range(5):
                 for name, command in order:
                     starts[name].append(first_black_ms(command, env, connection))
@@ -116,9 +126,14 @@ def main():
         sides = [form % median(u[index] for u in usage[name]) for name in ("lumeck", "bare")]
         ratio = median(l[index] / b[index] for l, b in zip(usage["lumeck"], usage["bare"]))
         print("%s: lumeck %s, bare window %s, ratio %.2f" % (what, *sides, ratio))
-    print("start-up to the first black frame: lumeck %.1f ms, bare window %.1f ms, ratio %.2f"
-          % (median(starts["lumeck"]), median(starts["bare"]),
-             median(starts["lumeck"]) / median(starts["bare"])))
+    print(
+        "start-up to the first black frame: lumeck %.1f ms, bare window %.1f ms, ratio %.2f"
+        % (
+            median(starts["lumeck"]),
+            median(starts["bare"]),
+            median(starts["lumeck"]) / median(starts["bare"]),
+        )
+    )
     print("GTK loaded in the saver: %s" % ("yes" if "libgtk" in maps else "no"))
     print("lumeck: %d bytes, %d stripped" % (os.path.getsize(LUMECK), os.path.getsize(stripped)))
     shutil.rmtree(folder)

@@ -14,7 +14,7 @@ glimra_linux_packages=(
 )
 # Everything the test suite needs beyond those.
 glimra_test_packages=(
-  locales clang clang-format libclang-rt-14-dev
+  locales clang clang-format libclang-rt-14-dev black
   googletest libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
