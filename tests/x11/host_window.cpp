@@ -1,14 +1,24 @@
 // The tests' X helper. "host_window" stands in for a preview host: it makes a white
 // 152x112 window at 1100,100, prints its id and keeps it until its input ends.
-// "host_window cursor" prints whether the pointer shows any pixel.
+// "host_window cursor" prints whether the pointer shows any pixel; "host_window grab" whether
+// another client holds the keyboard ("grabbed") or not ("free").
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
 #include <cstdio>
+#include <cstring>
 
-int main(int argc, char**) {
+int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return 1;
+    const Window root = DefaultRootWindow(display);
+    if (argc > 1 && std::strcmp(argv[1], "grab") == 0) {
+        const int grab =
+            XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        XUngrabKeyboard(display, CurrentTime);
+        std::puts(grab == AlreadyGrabbed ? "grabbed" : "free");
+        return 0;
+    }
     if (argc > 1) {
         XFixesCursorImage* image = XFixesGetCursorImage(display);
         bool shown = false;
@@ -16,9 +26,8 @@ int main(int argc, char**) {
         std::puts(shown ? "visible" : "hidden");
         return 0;
     }
-    const Window window =
-        XCreateSimpleWindow(display, DefaultRootWindow(display), 1100, 100, 152, 112, 0, 0,
-                            WhitePixel(display, DefaultScreen(display)));
+    const Window window = XCreateSimpleWindow(display, root, 1100, 100, 152, 112, 0, 0,
+                                              WhitePixel(display, DefaultScreen(display)));
     XMapWindow(display, window);
     XSync(display, False);
     std::printf("%lu\n", window);
