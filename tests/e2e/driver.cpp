@@ -5,11 +5,10 @@
 #include <sddl.h>
 #include <shellapi.h>
 
+#include <cstdarg>
+#include <cwchar>
 #include <string>
 #include <vector>
-
-#include "platform/runtime/scaling.h"
-#include "settings/layout.h"
 
 namespace {
 using Args = std::vector<std::wstring>;
@@ -18,45 +17,36 @@ long long Number(const std::wstring& text) { return wcstoll(text.c_str(), nullpt
 long long HandleValue(const void* handle) { return reinterpret_cast<long long>(handle); }
 HWND WindowOf(const std::wstring& text) { return reinterpret_cast<HWND>(Number(text)); }
 
-// One line of the answer, printed in UTF-8 by Print().
-class Answer {
-  public:
-    Answer& Text(const wchar_t* key, std::wstring text) {
-        for (wchar_t& c : text) {
-            if (c < L' ') c = L' ';
-        }
-        line_ += (line_.empty() ? L"" : L"\t") + std::wstring(key) + L"=" + text;
-        return *this;
-    }
-    Answer& Numbers(const wchar_t* key, const std::vector<long long>& numbers) {
-        std::wstring text;
-        for (const long long number : numbers) {
-            if (!text.empty()) text += L",";
-            text += std::to_wstring(number);
-        }
-        return Text(key, text);
-    }
-    void Print() {
-        std::string utf8(line_.size() * 3 + 1, '\n');
-        const int size = WideCharToMultiByte(CP_UTF8, 0, line_.data(), line_.size(), utf8.data(),
-                                             utf8.size(), nullptr, nullptr);
-        DWORD written = 0;
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), size + 1, &written, nullptr);
-        line_.clear();
-    }
+// Prints one answer line in UTF-8, formatted as by wprintf: tab-separated key=value fields.
+void Say(const wchar_t* format, ...) {
+    wchar_t line[8192] = {};
+    va_list fields;
+    va_start(fields, format);
+    std::vswprintf(line, std::size(line), format, fields);
+    va_end(fields);
+    std::string utf8(sizeof line, '\0');
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line, -1, utf8.data(), utf8.size(), nullptr,
+                                         nullptr);  // with the closing null, replaced by '\n'
+    utf8[size - 1] = '\n';
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), size, &written, nullptr);
+}
 
-  private:
-    std::wstring line_;
-};
+// A text as one field: no tabs or line ends inside.
+std::wstring Field(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c < L' ') c = L' ';
+    }
+    return text;
+}
 
 void Need(bool done, const wchar_t* what) {
     if (done) return;
-    const DWORD error = GetLastError();
-    Answer().Text(L"error", what).Numbers(L"win32", {error}).Print();
+    Say(L"error=%ls\twin32=%lu", what, GetLastError());
     ExitProcess(1);
 }
 
-void Done() { Answer().Numbers(L"done", {1}).Print(); }
+void Done() { Say(L"done=1"); }
 
 DWORD ProcessOf(HWND window) {
     DWORD pid = 0;
@@ -83,11 +73,12 @@ PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command, DWORD 
     return process;
 }
 
-void AddExit(Answer& answer, HANDLE process, DWORD ms) {
-    const bool exited = WaitForSingleObject(process, ms) == WAIT_OBJECT_0;
-    answer.Numbers(L"exited", {exited});
+// Whether the process has ended within ms, and then its exit code: two fields.
+std::wstring ExitFields(HANDLE process, DWORD ms) {
     DWORD code = 0;
-    if (exited && GetExitCodeProcess(process, &code)) answer.Numbers(L"code", {code});
+    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return L"exited=0";
+    if (!GetExitCodeProcess(process, &code)) return L"exited=1";
+    return L"exited=1\tcode=" + std::to_wstring(code);
 }
 
 // run <exe> <command line> <count> <ms>: starts count processes at once (created suspended,
@@ -98,30 +89,30 @@ void Run(const Args& args) {
     for (long long i = 0; i < Number(args[2]); ++i) {
         started.push_back(Launch(args[0], args[1], CREATE_SUSPENDED));
     }
-    std::vector<long long> pids;
+    std::wstring pids;
     for (const PROCESS_INFORMATION& process : started) {
         ResumeThread(process.hThread);
         CloseHandle(process.hThread);
-        pids.push_back(process.dwProcessId);
+        pids += (pids.empty() ? L"" : L",") + std::to_wstring(process.dwProcessId);
     }
-    Answer answer;
-    answer.Numbers(L"pids", pids);
     const long long watch_ms = Number(args[3]);
     std::wstring seen;
     const ULONGLONG end = GetTickCount64() + watch_ms;
     while (GetTickCount64() < end && WaitForSingleObject(started[0].hProcess, 5) != 0) {
         for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
             wchar_t name[64] = {};
-            if (ProcessOf(w) == pids[0] && IsWindowVisible(w) && GetClassNameW(w, name, 64)) {
+            if (ProcessOf(w) == started[0].dwProcessId && IsWindowVisible(w) &&
+                GetClassNameW(w, name, 64)) {
                 seen += name;
             }
         }
     }
-    if (watch_ms > 0) {
-        AddExit(answer, started[0].hProcess, 0);
-        answer.Text(L"seen", seen);
+    if (watch_ms == 0) {
+        Say(L"pids=%ls", pids.c_str());
+        return;
     }
-    answer.Print();
+    const std::wstring exit = ExitFields(started[0].hProcess, 0);
+    Say(L"pids=%ls\t%ls\tseen=%ls", pids.c_str(), exit.c_str(), seen.c_str());
 }
 
 // wait <pid> <ms|kill>: whether the process has ended within ms, or once killed.
@@ -129,15 +120,13 @@ void Wait(const Args& args) {
     const HANDLE process =
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
                     Number(args[0]));
-    Answer answer;
     if (process == nullptr) {
-        answer.Numbers(L"exited", {1}).Print();
+        Say(L"exited=1");
         return;
     }
     const bool kill = args[1] == L"kill";
     if (kill) TerminateProcess(process, 1);
-    AddExit(answer, process, kill ? 10000 : Number(args[1]));
-    answer.Print();
+    Say(L"%ls", ExitFields(process, kill ? 10000 : Number(args[1])).c_str());
 }
 
 void Describe(HWND w) {
@@ -156,27 +145,25 @@ void Describe(HWND w) {
         static_cast<INT_PTR>(static_cast<INT32>(HandleValue(GetWindowDpiAwarenessContext(w))));
     const auto awareness =
         GetAwarenessFromDpiAwarenessContext(reinterpret_cast<DPI_AWARENESS_CONTEXT>(context));
-    Answer answer;
-    answer.Numbers(L"hwnd", {HandleValue(w)})
-        .Numbers(L"parent", {parent == GetDesktopWindow() ? 0 : HandleValue(parent)})
-        .Numbers(L"owner", {HandleValue(GetWindow(w, GW_OWNER))})
-        .Numbers(L"id", {GetDlgCtrlID(w)})
-        .Text(L"class", name)
-        .Numbers(L"style", {style, GetWindowLongW(w, GWL_EXSTYLE)})
-        .Numbers(L"rect", {rect.left, rect.top, rect.right, rect.bottom})
-        .Numbers(L"client", {origin.x, origin.y, client.right, client.bottom})
-        .Numbers(L"shown", {IsWindowVisible(w), IsWindowEnabled(w)})
-        .Numbers(L"dpi", {awareness});
+    std::wstring extra;  // what only some classes have
     int low = 0, high = 0;
     if (!lstrcmpiW(name, L"ScrollBar") && Send(w, SBM_GETRANGE, reinterpret_cast<WPARAM>(&low),
                                                reinterpret_cast<LPARAM>(&high)) != -1) {
-        answer.Numbers(L"scroll", {Send(w, SBM_GETPOS), low, high});
+        extra += L"\tscroll=" + std::to_wstring(Send(w, SBM_GETPOS)) + L"," + std::to_wstring(low) +
+                 L"," + std::to_wstring(high);
     }
     if (!lstrcmpiW(name, L"Edit")) {
         const LRESULT selection = Send(w, EM_GETSEL);
-        answer.Numbers(L"selection", {LOWORD(selection), HIWORD(selection)});
+        extra += L"\tselection=" + std::to_wstring(LOWORD(selection)) + L"," +
+                 std::to_wstring(HIWORD(selection));
     }
-    answer.Text(L"text", text).Print();
+    Say(L"hwnd=%lld\tparent=%lld\towner=%lld\tid=%d\tclass=%ls\tstyle=%lld,%ld"
+        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d,%d\tdpi=%d%ls\ttext=%ls",
+        HandleValue(w), parent == GetDesktopWindow() ? 0 : HandleValue(parent),
+        HandleValue(GetWindow(w, GW_OWNER)), GetDlgCtrlID(w), name, style,
+        GetWindowLongW(w, GWL_EXSTYLE), rect.left, rect.top, rect.right, rect.bottom, origin.x,
+        origin.y, client.right, client.bottom, IsWindowVisible(w), IsWindowEnabled(w),
+        static_cast<int>(awareness), extra.c_str(), Field(text).c_str());
 }
 
 void DescribeTree(HWND w, DWORD pid, bool all) {
@@ -198,11 +185,9 @@ void Tree(const Args& args) {
     }
     CURSORINFO cursor{sizeof cursor};
     GetCursorInfo(&cursor);
-    Answer()
-        .Numbers(L"focus", {HandleValue(thread.hwndFocus)})
-        .Numbers(L"active", {HandleValue(thread.hwndActive)})
-        .Numbers(L"cursor", {HandleValue(cursor.hCursor), cursor.flags & CURSOR_SHOWING})
-        .Print();
+    Say(L"focus=%lld\tactive=%lld\tcursor=%lld,%d", HandleValue(thread.hwndFocus),
+        HandleValue(thread.hwndActive), HandleValue(cursor.hCursor),
+        static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
 // msg post|send <hwnd> <message> <wparam> <lparam, or =text to point to>
@@ -264,7 +249,7 @@ void Gui(const Args& args) {
             parents.push_back(w);
         }
     }
-    Answer().Numbers(L"gdi", {gdi}).Numbers(L"user", {user}).Print();
+    Say(L"gdi=%lld\tuser=%lld", gdi, user);
 }
 
 // acl <sddl>: sets the settings key's access list.
@@ -324,15 +309,9 @@ void Host(const Args& args) {
     }
     const std::wstring handle = std::to_wstring(static_cast<UINT32>(HandleValue(w)));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
-    Answer()
-        .Numbers(L"host", {HandleValue(w)})
-        .Numbers(L"pid", {saver.dwProcessId})
-        .Text(L"handle", handle)
-        .Print();
+    Say(L"host=%lld\tpid=%lu\thandle=%ls", HandleValue(w), saver.dwProcessId, handle.c_str());
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
-    Answer answer;
-    AddExit(answer, saver.hProcess, 10000);
-    answer.Print();
+    Say(L"%ls", ExitFields(saver.hProcess, 10000).c_str());
 }
 
 // detach <hwnd> <x> <y>: makes a child window of another process a top-level popup: Wine 8 shows
@@ -357,7 +336,7 @@ void Hold(const Args& args) {
                              : CreateMutexW(&denied, FALSE, name),
          L"hold");
     const DWORD mutex_error = CreateMutexW(nullptr, FALSE, name) ? 0 : GetLastError();
-    Answer().Numbers(L"pid", {GetCurrentProcessId()}).Numbers(L"mutex", {mutex_error}).Print();
+    Say(L"pid=%lu\tmutex=%lu", GetCurrentProcessId(), mutex_error);
     Sleep(INFINITE);
 }
 
@@ -385,29 +364,6 @@ void Dpi(const Args& args) {
     Done();
 }
 
-// layout <dpi>: where the product places each control on the client area at that DPI, in
-// pixels, with its name, id and caption; then the client area itself and the full screen's pen.
-void Layout(const Args& args) {
-    const int dpi = Number(args[0]);
-    using glimra::TwipsToPixels;
-    for (const auto& control : glimra::layout::kControls) {
-        const auto twips = glimra::layout::ClientRect(control);
-        Answer()
-            .Text(L"name", std::wstring(control.name.begin(), control.name.end()))
-            .Numbers(L"id", {control.id})
-            .Numbers(L"rect", {TwipsToPixels(twips.left, dpi), TwipsToPixels(twips.top, dpi),
-                               TwipsToPixels(twips.right, dpi), TwipsToPixels(twips.bottom, dpi)})
-            .Numbers(L"label", {control.kind == glimra::layout::Kind::kLabel})
-            .Text(L"caption", std::wstring(control.caption))
-            .Print();
-    }
-    Answer()
-        .Text(L"name", L"client")
-        .Numbers(L"rect", {0, 0, TwipsToPixels(glimra::layout::kClientWidth, dpi),
-                           TwipsToPixels(glimra::layout::kClientHeight, dpi)})
-        .Numbers(L"pen", {glimra::ScaledPixels(12, dpi)})
-        .Print();
-}
 }  // namespace
 
 int main() {
@@ -418,10 +374,10 @@ int main() {
         const wchar_t* name;
         void (*run)(const Args&);
         int arguments;  // at least
-    } commands[] = {{L"run", Run, 4},     {L"wait", Wait, 2},     {L"tree", Tree, 1},
-                    {L"msg", Message, 5}, {L"ticks", Ticks, 2},   {L"gui", Gui, 1},
-                    {L"acl", Acl, 1},     {L"host", Host, 3},     {L"detach", Detach, 3},
-                    {L"hold", Hold, 1},   {L"layout", Layout, 1}, {L"dpi", Dpi, 2}};
+    } commands[] = {{L"run", Run, 4},     {L"wait", Wait, 2},   {L"tree", Tree, 1},
+                    {L"msg", Message, 5}, {L"ticks", Ticks, 2}, {L"gui", Gui, 1},
+                    {L"acl", Acl, 1},     {L"host", Host, 3},   {L"detach", Detach, 3},
+                    {L"hold", Hold, 1},   {L"dpi", Dpi, 2}};
     for (const auto& command : commands) {
         if (count >= 2 + command.arguments && std::wstring(argv[1]) == command.name) {
             command.run(Args(argv + 2, argv + count));
@@ -429,5 +385,5 @@ int main() {
         }
     }
     SetLastError(ERROR_INVALID_PARAMETER);
-    Need(false, L"usage: driver run|wait|tree|msg|ticks|gui|acl|host|detach|hold|layout|dpi ...");
+    Need(false, L"usage: driver run|wait|tree|msg|ticks|gui|acl|host|detach|hold|dpi ...");
 }

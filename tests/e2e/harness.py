@@ -206,9 +206,32 @@ class SaverCase(unittest.TestCase):
         return {names.get(w["id"], w["id"]): w for w in found}
 
     def layout(self, dpi=96):
-        """Where the product places each control at dpi, with its name, caption and id; the last
-        row is the client area, with the full screen's pen."""
-        return self.driver("layout", dpi)
+        """Where the product places each control at dpi (name, id, kind, caption, left, top, right,
+        bottom); the last row is the client area, with the full screen's pen."""
+        table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], dpi], env=self.env)
+        return [json.loads(row) for row in table.splitlines()]
+
+    def assert_layout(self, window, controls, layout, dpi=96):
+        """Each control where the product places it, with its caption, and no default button."""
+        *rows, client = layout
+        self.assertEqual(window["client"][2:], [client["right"], client["bottom"]], f"at {dpi}")
+        self.assertEqual(sorted(controls), sorted(row["name"] for row in rows))
+        for row in rows:
+            control = controls[row["name"]]
+            left, top = window["client"][:2]
+            placed = dict(zip(("left", "top", "right", "bottom"), control["rect"]))
+            placed = {
+                edge: at - (left if edge in ("left", "right") else top)
+                for edge, at in placed.items()
+            }
+            for edge, at in placed.items():
+                laid = row[edge]
+                if row["kind"] == "label" and edge in ("right", "bottom"):
+                    at = min(at, laid)  # a label takes its caption's size, never less than laid out
+                self.assertLessEqual(abs(at - laid), 1, f"{row['name']}'s {edge} at {dpi}: {at}")
+            self.assertEqual(control["text"] if row["caption"] else "", row["caption"])
+            default = control["class"] == "Button" and control["style"][0] & 0xF == 1
+            self.assertFalse(default, f"{row['name']} is a default button")
 
     def dialog(self):
         """Starts the dialog: (pid, its window, its controls by name), once all are there."""
