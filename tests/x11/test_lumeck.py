@@ -167,6 +167,10 @@ class UnderXScreenSaver(xenv.Case):
             wait_for(stopped, f"lumeck to end after {end}")
         left = run(["pgrep", "-u", "65534", "-f", prefix], check=False)
         self.assertEqual(left, "", "something was left behind")
+        # The installed program finds its GTK module from its own path.
+        dialog = self.start_program(prefix + "/libexec/xscreensaver/lumeck")
+        wait_for(lambda: self.xdotool("search", "--name", "^配置$"), "the installed dialog")
+        self.assertTrue(dialog.running())
 
 
 if __name__ == "__main__":

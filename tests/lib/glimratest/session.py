@@ -31,14 +31,14 @@ def _pyatspi():
     return pyatspi
 
 
-def window_of(pid, role, name, timeout=60):
-    """The process's top-level accessible of that role and name, once it shows."""
+def window_of(process, role, name, timeout=60):
+    """The top-level accessible of that role and name of a process (Started), once it shows."""
     pyatspi = _pyatspi()
 
     def windows():
         found = []
         for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.get_process_id() == pid:
+            if app is not None and app.get_process_id() == process.pid:
                 found += [(window.getRoleName(), window.name, window) for window in app]
         return found
 
@@ -46,10 +46,10 @@ def window_of(pid, role, name, timeout=60):
         return next((w for r, n, w in windows() if (r, n) == (role, name)), None)
 
     try:
-        return wait_for(wanted, f"the {role} {name!r} of {pid}", timeout)
+        return wait_for(wanted, f"the {role} {name!r} of {process.pid}", timeout)
     except AssertionError:
         seen = [(r, n) for r, n, _ in windows()]
-        raise AssertionError(f"no {role} {name!r} of process {pid}; its windows: {seen}") from None
+        raise process.failure(f"showed no {role} {name!r}; its windows: {seen}") from None
 
 
 def descendants(node):
