@@ -43,6 +43,7 @@ def wine_env(state):
 
 def setup():
     cleanup()  # what a run that was cut off left behind
+    displays.cache_fonts()
     work = tempfile.mkdtemp(prefix="glimra-e2e-")
     # A white root: anything the saver fails to cover shows up.
     server = displays.start_xvfb("-screen", "0", "1024x768x24", "-wr")
@@ -242,6 +243,7 @@ class SaverCase(unittest.TestCase):
             lambda: len(found := self.controls(pid, window)) >= every and found,
             "every control of the dialog",
         )
+        self.wait_for_keyboard(pid, window, "配置")  # so that clicks and keys reach it
         return pid, window, controls
 
     def click(self, window):

@@ -53,7 +53,6 @@ class Dialog(SaverCase):
 
     def test_keys_tab_in_order_and_press_no_button(self):
         pid, window, controls = self.dialog()
-        self.wait_for_keyboard(pid, window, "配置")
         for name in ("TxtNum", "Hspeed", "Command3", "Command4", "TxtNum"):
             focused = lambda: self.gui_state(pid)["focus"] == controls[name]["hwnd"]  # noqa: E731
             wait_for(focused, f"the focus on {name}")

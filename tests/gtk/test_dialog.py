@@ -28,6 +28,7 @@ ROLES = {
 
 
 def setUpModule():
+    displays.cache_fonts()
     bus = session.start_session()
     unittest.addModuleCleanup(bus.end)
 

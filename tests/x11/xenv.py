@@ -82,6 +82,7 @@ def setup():
     folder = tempfile.mkdtemp(prefix="glimra-x11-")
     os.chmod(folder, 0o755)  # XScreenSaver's user must reach the installed lumeck
     os.mkdir(folder + "/run", 0o700)
+    displays.cache_fonts()
     server = displays.start_two_heads(folder)
     with open(os.environ["GLIMRA_X11_STATE"], "w") as out:
         json.dump({"folder": folder, "server": server.__dict__}, out)

@@ -37,6 +37,13 @@ class XServer:
         return cls(**json.loads(pathlib.Path(path).read_text()))
 
 
+def cache_fonts():
+    """Builds fontconfig's cache now if it is missing: otherwise the first program that draws
+    text (GTK, or Wine listing the system's fonts) builds it, and on a new machine that start
+    takes long enough to outlast the tests' waits."""
+    run(["fc-cache"], timeout=600)
+
+
 def _start(command):
     """Starts an X server that writes its display number to the pipe that -displayfd names."""
     read_end, write_end = os.pipe()
