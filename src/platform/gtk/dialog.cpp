@@ -62,8 +62,8 @@ void ApplyStyle(int arrow_width) {
 
 class Dialog final : public platform::DialogWindow {
   public:
-    Dialog(const DialogSpec& spec, platform::DialogEvents& events, Guard guard, void (*closed)())
-        : spec_(spec), events_(events), guard_(guard), closed_(closed) {}
+    Dialog(const DialogSpec& spec, platform::DialogEvents& events, const DialogHost& host)
+        : spec_(spec), events_(events), host_(host) {}
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
     ~Dialog() override { Unload(); }
@@ -123,6 +123,7 @@ class Dialog final : public platform::DialogWindow {
         widgets_.clear();
         if (loaded_window == GTK_WINDOW(window)) loaded_window = nullptr;
         gtk_widget_destroy(window);
+        host_.form_unloaded();
     }
 
   private:
@@ -157,16 +158,13 @@ class Dialog final : public platform::DialogWindow {
 
     // The close box unloads the dialog, which stores nothing.
     static gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
-        auto* dialog = static_cast<Dialog*>(self);
-        dialog->Unload();
-        if (dialog->closed_) dialog->closed_();
+        static_cast<Dialog*>(self)->Unload();
         return TRUE;
     }
 
     const DialogSpec spec_;
     platform::DialogEvents& events_;
-    const Guard guard_;
-    void (*const closed_)();
+    const DialogHost host_;
     GtkWidget* window_ = nullptr;
     bool loading_ = false;
     std::vector<std::pair<int, GtkWidget*>> widgets_;
@@ -234,7 +232,8 @@ void Dialog::Load() {
 
     loaded_window = window;
     loading_ = false;
-    guard_([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
+    host_.form_loaded();
+    host_.guard([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
 }
 
 GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
@@ -302,7 +301,7 @@ void Dialog::Report(int control) {
         platform::DialogEvents& events;
         int control;
     } click{events_, control};
-    guard_(
+    host_.guard(
         [](void* context) {
             auto* call = static_cast<Click*>(context);
             call->events.Control_Click(call->control);
@@ -313,9 +312,9 @@ void Dialog::Report(int control) {
 }  // namespace
 
 std::unique_ptr<platform::DialogWindow> NewDialog(const DialogSpec& spec,
-                                                  platform::DialogEvents& events, Guard guard,
-                                                  void (*closed)()) {
-    return std::make_unique<Dialog>(spec, events, guard, closed);
+                                                  platform::DialogEvents& events,
+                                                  const DialogHost& host) {
+    return std::make_unique<Dialog>(spec, events, host);
 }
 
 GtkWindow* LoadedDialogWindow() { return loaded_window; }

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/posix/process.h"
 #include "platform/saver_window.h"
@@ -186,7 +187,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
-    posix::FormLoaded();
+    FormLoaded();
     timer_ = g_timeout_add(
         static_cast<guint>(interval_ms),
         [](gpointer self) -> gboolean {
@@ -305,7 +306,7 @@ void X11SaverWindow::Unload() {
     blank_ = None;
     XSync(display_, False);
     StopWatchingSignals();
-    posix::FormUnloaded();
+    FormUnloaded();
 }
 
 void X11SaverWindow::Cls() {
