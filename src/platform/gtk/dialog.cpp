@@ -7,7 +7,7 @@
 
 #include "platform/gtk/pictures.h"
 #include "platform/gtk/scroll_bar.h"
-#include "platform/gtk/text.h"
+#include "platform/posix/text.h"
 
 namespace glimra::gtk {
 
@@ -77,12 +77,13 @@ class Dialog final : public platform::DialogWindow {
 
     std::wstring Text(int control) override {
         GtkWidget* widget = Widget(control);
-        return GTK_IS_ENTRY(widget) ? Wide(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
+        return GTK_IS_ENTRY(widget) ? posix::FromUtf8(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
     }
 
     void SetText(int control, std::wstring_view text) override {
         GtkWidget* widget = Widget(control);
-        if (GTK_IS_ENTRY(widget)) gtk_entry_set_text(GTK_ENTRY(widget), Utf8(text).c_str());
+        if (GTK_IS_ENTRY(widget))
+            gtk_entry_set_text(GTK_ENTRY(widget), posix::ToUtf8(text).c_str());
     }
 
     void Select(int control, int start, int length) override {
@@ -196,7 +197,7 @@ void Dialog::Load() {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(window_);
     gtk_widget_set_name(window_, kWindowName);
-    gtk_window_set_title(window, Utf8(spec_.caption).c_str());
+    gtk_window_set_title(window, posix::ToUtf8(spec_.caption).c_str());
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (Ref<GdkPixbuf> icon = DialogIcon()) gtk_window_set_icon(window, icon.get());
@@ -221,14 +222,13 @@ void Dialog::Load() {
     }
 
     // The keyboard order is the table's order, over the controls that take the focus.
-    GList* chain = nullptr;
+    g_autoptr(GList) chain = nullptr;
     for (const ControlSpec& control : spec_.controls) {
         if (control.tab_stop) chain = g_list_append(chain, Widget(control.id));
     }
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     gtk_container_set_focus_chain(GTK_CONTAINER(client), chain);
     G_GNUC_END_IGNORE_DEPRECATIONS
-    g_list_free(chain);
 
     loaded_window = window;
     loading_ = false;
@@ -237,7 +237,7 @@ void Dialog::Load() {
 }
 
 GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
-    const std::string caption = Utf8(control.caption);
+    const std::string caption = posix::ToUtf8(control.caption);
     GtkWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::kFrame:
@@ -289,7 +289,7 @@ GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     if (Ref<GdkPixbuf> logo = DecodePicture(control.picture, scale)) {
         gtk_container_add(GTK_CONTAINER(box), gtk_image_new_from_pixbuf(logo.get()));
     }
-    gtk_widget_set_tooltip_text(box, Utf8(spec_.image_tooltip).c_str());
+    gtk_widget_set_tooltip_text(box, posix::ToUtf8(spec_.image_tooltip).c_str());
     hand_cursor_ = FileCursor(gdk_display_get_default(), spec_.image_cursor);
     g_signal_connect_after(box, "realize", G_CALLBACK(OnImageRealized), this);
     g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
