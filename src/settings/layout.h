@@ -166,11 +166,4 @@ inline constexpr int kClientLeft = 4995, kClientTop = 3555;
 // Hspeed, in milliseconds: 100 to 2000, 50 for an end arrow, 200 for a click in the track.
 inline constexpr platform::ScrollSpec kSpeedScroll{100, 2000, 50, 200};
 
-struct Rect {
-    int left, top, right, bottom;
-};
-
-// A control's place on the dialog's client area, in twips.
-Rect ClientRect(const Control& control);
-
 }  // namespace glimra::layout

@@ -15,6 +15,7 @@
 #include "runtime/numbers.h"
 #include "runtime/random.h"
 #include "runtime/runtime_error.h"
+#include "platform/dialog_layout.h"
 #include "platform/scaling.h"
 #include "platform/scrolling.h"
 #include "saver/mouse_rule.h"
@@ -267,11 +268,10 @@ TEST(Dialog, LayoutPlacesEveryControlWithItsCaptionAndTabStop) {
     ASSERT_EQ(std::size(rows), kControls.size());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto& row = rows[i];
-        const Rect r = ClientRect(kControls[i]);
         const Control& c = kControls[i];
+        const PixelRect r = ControlPixels({.controls = kControls}, c, 96);
         EXPECT_EQ(std::tuple(c.id, r.left, r.top, r.right, r.bottom, c.caption, c.tab_stop),
-                  std::tuple(row.id, row.left * 15, row.top * 15, row.right * 15, row.bottom * 15, row.caption,
-                             row.tab_stop));
+                  std::tuple(row.id, row.left, row.top, row.right, row.bottom, row.caption, row.tab_stop));
     }
     EXPECT_EQ(std::vector({kClientWidth, kClientHeight}), std::vector({353 * 15, 169 * 15}));
     EXPECT_EQ(kCaption, L"配置");
@@ -286,10 +286,9 @@ TEST(Dialog, LayoutPensAndPicturesFollowTheDpi) {
         {96, 15.0f, 353, 169, 33, 12, 4, 33, 8, 1},   {120, 12.0f, 441, 211, 41, 15, 5, 41, 10, 2},
         {144, 10.0f, 530, 254, 50, 18, 6, 50, 12, 2}, {192, 7.5f, 706, 338, 66, 24, 8, 66, 16, 2},
         {288, 5.0f, 1059, 507, 99, 36, 12, 99, 24, 3}};
-    const Rect logo = ClientRect(kControls.back());
     for (const auto& row : rows) {
         EXPECT_EQ(std::tuple(TwipsPerPixel(row.dpi), TwipsToPixels(kClientWidth, row.dpi),
-                             TwipsToPixels(kClientHeight, row.dpi), TwipsToPixels(logo.right - logo.left, row.dpi),
+                             TwipsToPixels(kClientHeight, row.dpi), TwipsToPixels(kControls.back().width, row.dpi),
                              ScaledPixels(12, row.dpi), ScaledPixels(4, row.dpi), ScaledPixels(33, row.dpi),
                              ScaledPixels(8, row.dpi), WholeZoom(33, row.logo)),
                   std::tuple(row.twips, row.width, row.height, row.logo_box, row.pen, row.preview_pen, row.logo,

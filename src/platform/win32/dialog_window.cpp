@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dialog_layout.h"
 #include "platform/scaling.h"
 #include "platform/scrolling.h"
 #include "platform/win32/delayed.h"
@@ -86,17 +87,9 @@ RECT PixelRect(int left, int top, int right, int bottom, int dpi) {
             platform::TwipsToPixels(right, dpi), platform::TwipsToPixels(bottom, dpi)};
 }
 
-// A control's place on the client area, in pixels: frames place what they hold.
 RECT ControlRect(const DialogSpec& spec, const ControlSpec& control, int dpi) {
-    int left = control.left;
-    int top = control.top;
-    for (const ControlSpec& frame : spec.controls) {
-        if (frame.id == control.container) {
-            left += frame.left;
-            top += frame.top;
-        }
-    }
-    return PixelRect(left, top, left + control.width, top + control.height, dpi);
+    const platform::PixelRect place = platform::ControlPixels(spec, control, dpi);
+    return {place.left, place.top, place.right, place.bottom};
 }
 
 // The window's size around the client area of the layout at `dpi`.
