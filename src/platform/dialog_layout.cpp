@@ -1,5 +1,7 @@
 #include "platform/dialog_layout.h"
 
+#include <algorithm>
+
 #include "platform/scaling.h"
 
 namespace glimra::platform {
@@ -15,6 +17,17 @@ PixelRect ControlPixels(const DialogSpec& spec, const ControlSpec& control, int 
     }
     return {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi),
             TwipsToPixels(left + control.width, dpi), TwipsToPixels(top + control.height, dpi)};
+}
+
+PixelRect PlacedWindow(const PixelRect& laid_out, const PixelRect& work_area) {
+    const bool fits = laid_out.left >= work_area.left && laid_out.top >= work_area.top &&
+                      laid_out.right <= work_area.right && laid_out.bottom <= work_area.bottom;
+    if (fits) return laid_out;
+    const int width = laid_out.right - laid_out.left;
+    const int height = laid_out.bottom - laid_out.top;
+    const int left = std::max(work_area.left, (work_area.left + work_area.right - width) / 2);
+    const int top = std::max(work_area.top, (work_area.top + work_area.bottom - height) / 2);
+    return {left, top, left + width, top + height};
 }
 
 }  // namespace glimra::platform

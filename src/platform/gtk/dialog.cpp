@@ -31,6 +31,18 @@ int ScreenDpi() {
     return resolution > 0 ? static_cast<int>(std::lround(resolution)) : 96;
 }
 
+// The laid-out place of the window, kept on the work area of the monitor it is on (the
+// frame that a window manager may add is not counted).
+platform::PixelRect OnWorkArea(const platform::PixelRect& laid_out) {
+    GdkMonitor* monitor =
+        gdk_display_get_monitor_at_point(gdk_display_get_default(), laid_out.left, laid_out.top);
+    if (monitor == nullptr) return laid_out;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    return platform::PlacedWindow(laid_out,
+                                  {area.x, area.y, area.x + area.width, area.y + area.height});
+}
+
 // The look that the table assumes, for this dialog only: the dialog's font with a CJK
 // stand-in for "宋体", no theme padding that would push a control past its place, and a
 // speed bar that shows its end arrows even where the theme hides them.
@@ -184,7 +196,10 @@ void Dialog::Load() {
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (Ref<GdkPixbuf> icon = DialogIcon()) gtk_window_set_icon(window, icon.get());
-    gtk_window_move(window, px(spec_.client_left), px(spec_.client_top));
+    const int left = px(spec_.client_left), top = px(spec_.client_top);
+    const platform::PixelRect placed =
+        OnWorkArea({left, top, left + px(spec_.client_width), top + px(spec_.client_height)});
+    gtk_window_move(window, placed.left, placed.top);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDeleteEvent), this);
 
     GtkWidget* client = gtk_fixed_new();

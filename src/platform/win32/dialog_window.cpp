@@ -128,6 +128,7 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
     void OnActivate(bool active);
     void OnDpiChanged(int dpi, const RECT& suggested);
     void FitClient();
+    void KeepOnWorkArea();
     void CreateControl(const ControlSpec& control);
     void LayOut();
     void SetIcons();
@@ -196,6 +197,7 @@ void Win32DialogWindow::OnCreate() {
     SetWindowPos(hWnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FitClient();
+    KeepOnWorkArea();
     for (const ControlSpec& control : spec_.controls) CreateControl(control);
     LayOut();
     if (image_ != nullptr) AddTooltip(image_);
@@ -227,6 +229,22 @@ void Win32DialogWindow::FitClient() {
     SetWindowPos(hWnd(), nullptr, 0, 0, window.right - window.left + width - client.right,
                  window.bottom - window.top + height - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// On the work area of the monitor that holds the most of the window.
+void Win32DialogWindow::KeepOnWorkArea() {
+    RECT window{};
+    GetWindowRect(hWnd(), &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& area = monitor.rcWork;
+    const platform::PixelRect placed =
+        platform::PlacedWindow({window.left, window.top, window.right, window.bottom},
+                               {area.left, area.top, area.right, area.bottom});
+    if (placed.left == window.left && placed.top == window.top) return;
+    SetWindowPos(hWnd(), nullptr, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The controls' places, fonts and pictures at dpi_, the hand cursor and the icons. What
