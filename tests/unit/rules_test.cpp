@@ -259,12 +259,12 @@ TEST(Dialog, SpeedBarStepsAndHoldsItsRange) {
 TEST(Dialog, LayoutPlacesEveryControlWithItsCaptionAndTabStop) {
     using namespace layout;
     const struct { int id, left, top, right, bottom; std::wstring_view caption; bool tab_stop; } rows[] = {
-        {kCmdChangeDown, 232, 126, 249, 138, L"", 0}, {kCmdChangeUp, 232, 114, 249, 126, L"", 0},
-        {kTxtNum, 184, 114, 249, 138, L"", 1}, {kLabel1, 32, 120, 152, 132, L"Glimra个数(10 - 200个)", 0},
-        {kFrame1, 8, 96, 281, 153, L"Glimra密度", 0}, {kHspeed, 16, 48, 265, 73, L"", 1},
-        {kLabel3, 16, 24, 30, 38, L"快", 0}, {kLabel2, 248, 24, 262, 38, L"慢", 0},
-        {kFrame2, 8, 8, 281, 81, L"绘点速度", 0}, {kCommand3, 290, 16, 347, 41, L"确定", 1},
-        {kCommand4, 290, 48, 347, 73, L"取消", 1}, {kImage1, 304, 112, 337, 145, L"", 0}};
+        {kDownArrow, 232, 126, 249, 138, L"", 0}, {kUpArrow, 232, 114, 249, 126, L"", 0},
+        {kCountBox, 184, 114, 249, 138, L"", 1}, {kCountLabel, 32, 120, 152, 132, L"Glimra个数(10 - 200个)", 0},
+        {kCountFrame, 8, 96, 281, 153, L"Glimra密度", 0}, {kSpeedBar, 16, 48, 265, 73, L"", 1},
+        {kFastLabel, 16, 24, 30, 38, L"快", 0}, {kSlowLabel, 248, 24, 262, 38, L"慢", 0},
+        {kSpeedFrame, 8, 8, 281, 81, L"绘点速度", 0}, {kOk, 290, 16, 347, 41, L"确定", 1},
+        {kCancel, 290, 48, 347, 73, L"取消", 1}, {kLogo, 304, 112, 337, 145, L"", 0}};
     ASSERT_EQ(std::size(rows), kControls.size());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto& row = rows[i];
