@@ -115,8 +115,13 @@ void Run(const Args& args) {
     Say(L"pids=%ls\t%ls\tseen=%ls", pids.c_str(), exit.c_str(), seen.c_str());
 }
 
-// wait <pid> <ms|kill>: whether the process has ended within ms, or once killed.
+// wait <pid> <ms|kill>: whether the process has ended within ms, or once killed. Wine reuses a
+// process id soon: an id that is now the driver's own names a process that has ended.
 void Wait(const Args& args) {
+    if (Number(args[0]) == GetCurrentProcessId()) {
+        Say(L"exited=1");
+        return;
+    }
     const HANDLE process =
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
                     Number(args[0]));

@@ -109,9 +109,9 @@ class SaverCase(unittest.TestCase):
         run(["wine", "reg", "delete", KEY, "/f"], env=self.env, check=False)
 
     def end_all(self):
-        for pid in self.pids:
-            self.driver("wait", pid, "kill")
-        self.pids.clear()
+        """Ends each process started so far, once: Wine soon gives its id to another."""
+        while self.pids:
+            self.driver("wait", self.pids.pop(), "kill")
 
     def driver(self, *args, check=True):
         """The driver's answers, one dict a line: the first for most commands, all of them for
@@ -155,13 +155,12 @@ class SaverCase(unittest.TestCase):
             return parse(lines[number]) if len(lines) > number else None
 
         first = wait_for(lambda: answer(0), f"the first answer of {args}")
-        self.addCleanup(self.driver, "wait", first["pid"], "kill")  # what it started, or itself
+        self.pids.append(first["pid"])  # what it started, or itself
         return dict(first, next=lambda: wait_for(lambda: answer(1), f"the next answer of {args}"))
 
     def host(self, high=False):
         """A preview host with the saver inside, closed (WM_CLOSE) after the test."""
         host = self.background("host", 152, 112, WINE_SCR, *(["high"] if high else []))
-        self.pids.append(host["pid"])
         self.addCleanup(self.driver, "msg", "post", host["host"], WM_CLOSE, 0, 0, check=False)
         return host
 
@@ -215,7 +214,8 @@ class SaverCase(unittest.TestCase):
     def assert_layout(self, window, controls, layout, dpi=96):
         """Each control where the product places it, with its caption, and no default button."""
         *rows, client = layout
-        self.assertEqual(window["client"][2:], [client["right"], client["bottom"]], f"at {dpi}")
+        size = [client["right"] - client["left"], client["bottom"] - client["top"]]
+        self.assertEqual(window["client"][2:], size, f"the client area at {dpi}")
         self.assertEqual(sorted(controls), sorted(row["name"] for row in rows))
         for row in rows:
             control = controls[row["name"]]
@@ -229,7 +229,7 @@ class SaverCase(unittest.TestCase):
                 laid = row[edge]
                 if row["kind"] == "label" and edge in ("right", "bottom"):
                     at = min(at, laid)  # a label takes its caption's size, never less than laid out
-                self.assertLessEqual(abs(at - laid), 1, f"{row['name']}'s {edge} at {dpi}: {at}")
+                self.assertEqual(at, laid, f"{row['name']}'s {edge} at {dpi}")
             self.assertEqual(control["text"] if row["caption"] else "", row["caption"])
             default = control["class"] == "Button" and control["style"][0] & 0xF == 1
             self.assertFalse(default, f"{row['name']} is a default button")
@@ -239,10 +239,9 @@ class SaverCase(unittest.TestCase):
         pid = self.start("/c")
         window = self.window(pid, DIALOG)
         every = len(self.layout()) - 1
-        controls = wait_for(
-            lambda: len(found := self.controls(pid, window)) >= every and found,
-            "every control of the dialog",
-        )
+        names = lambda: sorted(map(str, self.controls(pid, window)))  # noqa: E731
+        wait_for(names, "every control of the dialog", done=lambda found: len(found) >= every)
+        controls = self.controls(pid, window)
         self.wait_for_keyboard(pid, window, "配置")  # so that clicks and keys reach it
         return pid, window, controls
 

@@ -42,8 +42,26 @@ class Dpi(SaverCase):
                 self.end_all()
                 pid, window, controls = self.dialog()
                 self.assertEqual(window["dpi"], PER_MONITOR)
-                self.assert_layout(window, controls, self.layout(dpi), dpi)
+                layout = self.layout(dpi)
+                self.assert_placed(window, layout[-1])
+                self.assert_layout(window, controls, layout, dpi)
                 self.assert_change(pid, controls, new)
+
+    def assert_placed(self, window, client):
+        """Where laid out if the whole window fits on the screen there, else centred on it."""
+        frame = rect_of(window)
+        inside = [edge - outer for edge, outer in zip(window["client"][:2], window["rect"][:2])]
+        laid_out = pictures.Rect(
+            client["left"] - inside[0],
+            client["top"] - inside[1],
+            client["left"] - inside[0] + frame.width,
+            client["top"] - inside[1] + frame.height,
+        )
+        fits = laid_out.left >= 0 and laid_out.top >= 0 and laid_out.right <= 1024
+        fits = fits and laid_out.bottom <= 768
+        self.assertEqual(frame == laid_out, fits, f"{frame} laid out at {laid_out}")
+        self.assertTrue(frame.left >= 0 and frame.top >= 0, f"{frame} on the screen")
+        self.assertTrue(frame.right <= 1024 and frame.bottom <= 768, f"{frame} on the screen")
 
     def assert_change(self, pid, controls, new):
         self.driver("msg", "send", controls["Hspeed"]["hwnd"], SBM_SETPOS, 1300, 1)

@@ -121,7 +121,8 @@ class DialogTest(unittest.TestCase):
             places = layout(dpi)
             client = places.pop("client")
             left, top, width, height = extents(self.open())
-            self.assertEqual((width, height), (client["right"], client["bottom"]), f"at {dpi}")
+            size = (client["right"] - client["left"], client["bottom"] - client["top"])
+            self.assertEqual((width, height), size, f"the client area at {dpi}")
             for name, place in places.items():
                 x, y, w, h = extents(self.controls[name])
                 where = {"left": x - left, "top": y - top, "width": w, "height": h}

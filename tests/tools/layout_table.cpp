@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/dialog_layout.h"
 #include "platform/scaling.h"
 #include "settings/layout.h"
 
@@ -38,24 +39,41 @@ std::string JsonText(std::wstring_view text) {
     return json;
 }
 
-void Print(const glimra::layout::Control& control, const glimra::layout::Rect& twips, int dpi) {
-    using glimra::platform::TwipsToPixels;
+void Print(const glimra::layout::Control& control, const glimra::platform::PixelRect& place,
+           int dpi) {
     std::printf(
         "{\"name\": \"%.*s\", \"id\": %d, \"kind\": \"%s\", \"caption\": \"%s\", "
         "\"left\": %d, \"top\": %d, \"right\": %d, \"bottom\": %d, \"pen\": %d}\n",
         static_cast<int>(control.name.size()), control.name.data(), control.id,
-        KindName(control.kind), JsonText(control.caption).c_str(), TwipsToPixels(twips.left, dpi),
-        TwipsToPixels(twips.top, dpi), TwipsToPixels(twips.right, dpi),
-        TwipsToPixels(twips.bottom, dpi), glimra::platform::ScaledPixels(12, dpi));
+        KindName(control.kind), JsonText(control.caption).c_str(), place.left, place.top,
+        place.right, place.bottom, glimra::platform::ScaledPixels(12, dpi));
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace glimra::layout;
+    using glimra::platform::TwipsToPixels;
     const int dpi = argc > 1 ? std::atoi(argv[1]) : glimra::platform::kDesignDpi;
-    for (const Control& control : kControls) Print(control, ClientRect(control), dpi);
+    const glimra::platform::DialogSpec spec{.caption = kCaption,
+                                            .client_width = kClientWidth,
+                                            .client_height = kClientHeight,
+                                            .client_left = kClientLeft,
+                                            .client_top = kClientTop,
+                                            .controls = kControls,
+                                            .scroll = kSpeedScroll,
+                                            .image_tooltip = {},
+                                            .image_cursor = {}};
+    for (const Control& control : kControls) {
+        Print(control, glimra::platform::ControlPixels(spec, control, dpi), dpi);
+    }
+    // The client area where the layout puts it on the screen, and its size.
     Control client{};
     client.name = "client";
     client.caption = kCaption;
-    Print(client, {0, 0, kClientWidth, kClientHeight}, dpi);
+    const int left = TwipsToPixels(kClientLeft, dpi);
+    const int top = TwipsToPixels(kClientTop, dpi);
+    Print(client,
+          {left, top, left + TwipsToPixels(kClientWidth, dpi),
+           top + TwipsToPixels(kClientHeight, dpi)},
+          dpi);
 }

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/dialog_layout.h"
 #include "platform/scaling.h"
 #include "platform/scrolling.h"
 #include "runtime/argument_text.h"
@@ -350,34 +351,54 @@ TEST(Dialog, LayoutPlacesEveryControlWithItsCaptionAndTabStop) {
         int id, left, top, right, bottom;
         std::wstring_view caption;
         bool tab_stop;
-    } rows[] = {{kCmdChangeDown, 232, 126, 249, 138, L"", false},
-                {kCmdChangeUp, 232, 114, 249, 126, L"", false},
-                {kTxtNum, 184, 114, 249, 138, L"", true},
-                {kLabel1, 32, 120, 152, 132, L"Glimra个数(10 - 200个)", false},
-                {kFrame1, 8, 96, 281, 153, L"Glimra密度", false},
-                {kHspeed, 16, 48, 265, 73, L"", true},
-                {kLabel3, 16, 24, 30, 38, L"快", false},
-                {kLabel2, 248, 24, 262, 38, L"慢", false},
-                {kFrame2, 8, 8, 281, 81, L"绘点速度", false},
-                {kCommand3, 290, 16, 347, 41, L"确定", true},
-                {kCommand4, 290, 48, 347, 73, L"取消", true},
-                {kImage1, 304, 112, 337, 145, L"", false}};
+    } rows[] = {{kDownArrow, 232, 126, 249, 138, L"", false},
+                {kUpArrow, 232, 114, 249, 126, L"", false},
+                {kCountBox, 184, 114, 249, 138, L"", true},
+                {kCountLabel, 32, 120, 152, 132, L"Glimra个数(10 - 200个)", false},
+                {kCountFrame, 8, 96, 281, 153, L"Glimra密度", false},
+                {kSpeedBar, 16, 48, 265, 73, L"", true},
+                {kFastLabel, 16, 24, 30, 38, L"快", false},
+                {kSlowLabel, 248, 24, 262, 38, L"慢", false},
+                {kSpeedFrame, 8, 8, 281, 81, L"绘点速度", false},
+                {kOk, 290, 16, 347, 41, L"确定", true},
+                {kCancel, 290, 48, 347, 73, L"取消", true},
+                {kLogo, 304, 112, 337, 145, L"", false}};
     ASSERT_EQ(std::size(rows), kControls.size());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto& row = rows[i];
         const Control& control = kControls[i];
-        const Rect place = ClientRect(control);
+        const PixelRect place = ControlPixels({.controls = kControls}, control, 96);
         EXPECT_EQ(control.id, row.id) << "at " << i;
-        EXPECT_EQ(place.left, row.left * 15) << control.name;
-        EXPECT_EQ(place.top, row.top * 15) << control.name;
-        EXPECT_EQ(place.right, row.right * 15) << control.name;
-        EXPECT_EQ(place.bottom, row.bottom * 15) << control.name;
+        EXPECT_EQ(place.left, row.left) << control.name;
+        EXPECT_EQ(place.top, row.top) << control.name;
+        EXPECT_EQ(place.right, row.right) << control.name;
+        EXPECT_EQ(place.bottom, row.bottom) << control.name;
         EXPECT_EQ(control.caption, row.caption) << control.name;
         EXPECT_EQ(control.tab_stop, row.tab_stop) << control.name;
     }
     EXPECT_EQ(kClientWidth, 353 * 15);
     EXPECT_EQ(kClientHeight, 169 * 15);
     EXPECT_EQ(kCaption, L"配置");
+}
+
+// Where laid out while the whole window fits on the work area; otherwise centred on it, its
+// top-left corner on the area even when the window is larger.
+TEST(Dialog, TheWindowStaysOnItsMonitorsWorkArea) {
+    const PixelRect screen{0, 0, 1024, 768}, below_a_bar{0, 40, 1024, 768};
+    const struct {
+        const char* what;
+        PixelRect window, area, placed;
+    } rows[] = {{"fits", {333, 237, 692, 414}, screen, {333, 237, 692, 414}},
+                {"off the right at 150 %", {500, 356, 1036, 636}, screen, {244, 244, 780, 524}},
+                {"above the area", {333, 20, 692, 197}, below_a_bar, {332, 315, 691, 492}},
+                {"larger than the area", {10, 10, 1110, 910}, screen, {0, 0, 1100, 900}}};
+    for (const auto& row : rows) {
+        const PixelRect placed = PlacedWindow(row.window, row.area);
+        EXPECT_EQ(placed.left, row.placed.left) << row.what;
+        EXPECT_EQ(placed.top, row.placed.top) << row.what;
+        EXPECT_EQ(placed.right, row.placed.right) << row.what;
+        EXPECT_EQ(placed.bottom, row.placed.bottom) << row.what;
+    }
 }
 
 // At each DPI: the client area from twips, the pens of the full screen and the preview, the

@@ -11,14 +11,15 @@ class TimedOut(AssertionError):
     pass
 
 
-def wait_for(probe, what, timeout=DEFAULT_TIMEOUT, interval=0.1):
-    """The first true value that probe returns. Once the time is up, raises TimedOut naming what
-    was awaited and the value that probe returned last."""
+def wait_for(probe, what, timeout=DEFAULT_TIMEOUT, interval=0.1, done=bool):
+    """The first value of probe() that done() accepts (by default a true one). Once the time is
+    up, raises TimedOut naming what was awaited and the value that probe returned last."""
     deadline = time.monotonic() + timeout
     while True:
         seen = probe()
-        if seen:
+        if done(seen):
             return seen
         if time.monotonic() > deadline:
-            raise TimedOut(f"timed out after {timeout:g} s waiting for {what}; last seen: {seen!r}")
+            shown = repr(seen)[:2000]
+            raise TimedOut(f"timed out after {timeout:g} s waiting for {what}; last seen: {shown}")
         time.sleep(interval)
