@@ -1,6 +1,6 @@
 // The tests' X helper. "host_window" stands in for a preview host: it makes a white
 // 152x112 window at 1100,100, prints its id and keeps it until its input ends.
-// "host_window cursor" prints whether the pointer shows any pixel; "host_window grab" whether
+// "host_window cursor" prints whether the pointer shows any pixel; "host_window keyboard" whether
 // another client holds the keyboard ("grabbed") or not ("free").
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return 1;
     const Window root = DefaultRootWindow(display);
-    if (argc > 1 && std::strcmp(argv[1], "grab") == 0) {
+    if (argc > 1 && std::strcmp(argv[1], "keyboard") == 0) {
         const int grab =
             XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
         XUngrabKeyboard(display, CurrentTime);

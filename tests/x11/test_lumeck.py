@@ -21,7 +21,7 @@ class Saver(xenv.Case):
         """The saver, once it holds the keyboard and has hidden the pointer."""
         self.xdotool("mousemove", 1500, 400)
         saver = self.start("/s")
-        wait_for(lambda: self.helper("grab") == "grabbed", "the saver to grab the keyboard")
+        wait_for(lambda: self.helper("keyboard") == "grabbed", "the saver to grab the keyboard")
         wait_for(lambda: self.helper("cursor") == "hidden", "the pointer to hide")
         return saver
 
@@ -55,7 +55,7 @@ class Saver(xenv.Case):
                 else:  # nothing shows that an event was ignored: allow it a moment
                     with self.assertRaises(processes.HelperFailed, msg="it ended"):
                         saver.exit_status(0.7)
-                    saver.process.send_signal(signal.SIGINT)
+                    saver.send_signal(signal.SIGINT)
                     self.assertEqual(saver.exit_status(30), 0)
                 self.assertEqual(self.helper("cursor"), "visible")
 
@@ -63,7 +63,7 @@ class Saver(xenv.Case):
         starts = [self.start("/s") for _ in range(20)]
         one_left = lambda: sum(start.running() for start in starts) == 1  # noqa: E731
         wait_for(one_left, "all starts but one to end")
-        wait_for(lambda: self.helper("grab") == "grabbed", "the saver to grab the keyboard")
+        wait_for(lambda: self.helper("keyboard") == "grabbed", "the saver to grab the keyboard")
         self.xdotool("key", "a")
         for start in starts:
             start.exit_status(30)
@@ -106,7 +106,7 @@ class Hosted(xenv.Case):
                     self.assertTrue(other.running(), "the preview beside it ended")
                     other.end()  # frees the lock for the next case
                 if end == "SIGTERM":
-                    process.process.send_signal(signal.SIGTERM)
+                    process.send_signal(signal.SIGTERM)
                 else:
                     self.xdotool("windowclose", host)
                 self.assertEqual(process.exit_status(30), 0)
@@ -148,7 +148,8 @@ class UnderXScreenSaver(xenv.Case):
 
         def forked():  # one per monitor, as its log on stderr says
             return [
-                int(pid) for pid in re.findall(r'"lumeck --root" in pid (\d+)', daemon.stderr())
+                int(pid)
+                for pid in re.findall(r'"lumeck --root" in pid (\d+)', daemon.error_output())
             ]
 
         for end in ("-deactivate", "a key"):  # lumeck is on the daemon's path only in prefix

@@ -11,10 +11,23 @@ import unittest
 
 from glimratest import displays, pictures
 from glimratest.processes import Started, run
-from glimratest.waiting import wait_for
+from glimratest.waiting import TimedOut, wait_for
 
 PRIMARY = pictures.Rect(1024, 0, 2048, 768)
 HOST = pictures.Rect(1100, 100, 1252, 212)  # the helper's window, standing in for a preview host
+
+
+def poll(condition, timeout=10.0):
+    """The condition's first true value, or its last value once the time is up."""
+    try:
+        return wait_for(condition, "a condition", timeout, 0.05)
+    except TimedOut:
+        return condition()
+
+
+def ended(process, timeout):
+    """Whether the process has ended within timeout."""
+    return poll(lambda: process.poll() is not None, timeout)
 
 
 def load_state():
@@ -36,24 +49,29 @@ class Case(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.state = load_state()
-        cls.display = cls.state["server"]["display"]
+        cls.display = cls.state["display"]
         os.makedirs(cls.state["folder"] + "/config/Vestrel", exist_ok=True)
         with open(cls.state["folder"] + "/config/Vestrel/settings.ini", "w") as out:
             out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % cls.settings)
 
     def helper(self, *args):
-        """The X helper's answer to a question (cursor, grab)."""
+        """The X helper's answer to a question (cursor, keyboard)."""
         return run([os.environ["GLIMRA_HOST_WINDOW"], *args], env=env(self.state)).strip()
+
+    def run_helper(self, *args):
+        """The X helper running beside the test, its input and output open as text."""
+        command = [os.environ["GLIMRA_HOST_WINDOW"], *args]
+        helper = Started(command, env=env(self.state), stdin=-1, stdout=-1, text=True)
+        self.addCleanup(helper.end)
+        return helper
 
     def xdotool(self, *args):
         return run(["xdotool", *args], env=env(self.state), check=False).strip()
 
     def host(self):
         """The helper's window at HOST, alive until the test ends; returns its id."""
-        command = [os.environ["GLIMRA_HOST_WINDOW"]]
-        helper = Started(command, env=env(self.state), stdout=-1, stdin=-1, text=True)
-        self.addCleanup(helper.end)
-        answer = helper.process.stdout.readline()
+        helper = self.run_helper()
+        answer = helper.stdout.readline()
         if not answer:
             raise helper.failure("printed no window id")
         return int(answer)
@@ -85,7 +103,7 @@ def setup():
     displays.cache_fonts()
     server = displays.start_two_heads(folder)
     with open(os.environ["GLIMRA_X11_STATE"], "w") as out:
-        json.dump({"folder": folder, "server": server.__dict__}, out)
+        json.dump({"folder": folder, "display": server.display, "server": server.__dict__}, out)
 
 
 def cleanup():

@@ -54,55 +54,49 @@ def run(command, env=None, input=None, timeout=300, check=True, text=True):
     return done.stdout
 
 
-class Started:
+class Started(subprocess.Popen):
     """A process that runs beside the test, its stderr kept in a file so that a failure can show
     it. end() stops it by its PID."""
 
     def __init__(self, command, env=None, stdout=subprocess.DEVNULL, **options):
         self.command = [str(part) for part in command]
-        self.stderr_file = tempfile.TemporaryFile()
+        self.error_file = tempfile.TemporaryFile()
+        self.error_text = ""
         options.setdefault("stdin", subprocess.DEVNULL)
-        self.process = subprocess.Popen(
-            self.command,
-            env=env,
-            stdout=stdout,
-            stderr=self.stderr_file,
-            **options,
-        )
-        self.pid = self.process.pid
+        super().__init__(self.command, env=env, stdout=stdout, stderr=self.error_file, **options)
 
-    def stderr(self):
+    def error_output(self):
         """What it has written to stderr so far; all of it once it has ended."""
-        if not self.stderr_file.closed:
-            self.stderr_file.seek(0)
-            self.stderr_text = self.stderr_file.read().decode(errors="replace")
-            if self.process.poll() is not None:
-                self.stderr_file.close()
-        return self.stderr_text
+        if not self.error_file.closed:
+            self.error_file.seek(0)
+            self.error_text = self.error_file.read().decode(errors="replace")
+            if self.poll() is not None:
+                self.error_file.close()
+        return self.error_text
 
     def exit_status(self, timeout=30):
         """Its exit status once it has ended, waiting up to timeout."""
         try:
-            status = self.process.wait(timeout)
+            status = self.wait(timeout)
         except subprocess.TimeoutExpired:
-            raise HelperFailed(self.command, None, self.stderr(), "runs on") from None
-        self.stderr()  # keeps it and closes the file
+            raise self.failure("runs on") from None
+        self.error_output()  # keeps it and closes the file
         return status
 
     def running(self):
-        return self.process.poll() is None
+        return self.poll() is None
 
     def failure(self, why):
-        return HelperFailed(self.command, self.process.poll(), self.stderr(), why)
+        return HelperFailed(self.command, self.poll(), self.error_output(), why)
 
     def end(self, timeout=15):
         """SIGTERM, then SIGKILL if it is still there after timeout; returns its exit status."""
         if self.running():
-            self.process.terminate()
+            self.terminate()
             try:
-                self.process.wait(timeout)
+                self.wait(timeout)
             except subprocess.TimeoutExpired:
-                self.process.kill()
+                self.kill()
         return self.exit_status(timeout)
 
 
