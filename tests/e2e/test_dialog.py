@@ -53,9 +53,10 @@ class Dialog(SaverCase):
 
     def test_keys_tab_in_order_and_press_no_button(self):
         pid, window, controls = self.dialog()
+        names = {control["hwnd"]: name for name, control in controls.items()}
+        focus = lambda: names.get(self.gui_state(pid)["focus"], "another window")  # noqa: E731
         for name in ("TxtNum", "Hspeed", "Command3", "Command4", "TxtNum"):
-            focused = lambda: self.gui_state(pid)["focus"] == controls[name]["hwnd"]  # noqa: E731
-            wait_for(focused, f"the focus on {name}")
+            wait_for(focus, f"the focus on {name}", done=lambda focused: focused == name)
             if name in ("TxtNum", "Hspeed"):
                 self.xdotool("key", "Return", "Escape", "KP_Enter")
             self.xdotool("key", "Tab")
