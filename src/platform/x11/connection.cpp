@@ -70,9 +70,14 @@ GSourceFuncs g_funcs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
 }  // namespace
 
 Display* Connection() {
+    if (TryConnection() == nullptr) throw RuntimeError{kErrInvalidCall, L"无效的过程调用或参数"};
+    return g_display;
+}
+
+Display* TryConnection() {
     if (g_display != nullptr) return g_display;
     g_display = XOpenDisplay(nullptr);
-    if (g_display == nullptr) throw RuntimeError{kErrInvalidCall, L"无效的过程调用或参数"};
+    if (g_display == nullptr) return nullptr;
     XSetErrorHandler(OnError);
     GSource* source = g_source_new(&g_funcs, sizeof(XSource));
     auto* x = reinterpret_cast<XSource*>(source);

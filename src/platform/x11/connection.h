@@ -6,6 +6,8 @@
 namespace glimra::x11 {
 
 Display* Connection();
+// The same connection, or null when DISPLAY names no server that can be opened.
+Display* TryConnection();
 
 // The window layer's handler of every event. A window that goes away under a request
 // (BadWindow, BadDrawable) is reported as a DestroyNotify of that window.

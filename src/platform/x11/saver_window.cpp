@@ -18,6 +18,7 @@
 #include "platform/posix/process.h"
 #include "platform/saver_window.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/saver_window.h"
 #include "platform/x11/screen.h"
 
 namespace glimra::platform {
@@ -379,9 +380,17 @@ void X11SaverWindow::Handle(const XEvent& event) {
 
 }  // namespace
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events) {
-    return std::make_unique<X11SaverWindow>(events);
+}  // namespace glimra::platform
+
+namespace glimra::x11 {
+
+std::unique_ptr<platform::SaverWindow> NewSaverWindow(platform::SaverEvents& events) {
+    return std::make_unique<platform::X11SaverWindow>(events);
 }
+
+}  // namespace glimra::x11
+
+namespace glimra::platform {
 
 void DrawOnHostWindow(HostHandle window) {
     g_display_mode = true;

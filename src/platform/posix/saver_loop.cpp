@@ -1,0 +1,88 @@
+#include "platform/posix/saver_loop.h"
+
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+
+#include "platform/platform.h"
+
+namespace glimra::posix {
+
+namespace {
+
+SaverLoopClient* g_client = nullptr;
+int g_timer_fd = -1;
+int g_signal_fd = -1;
+
+sigset_t EndingSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    return signals;
+}
+
+void CloseFd(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+}
+
+// Reads what a timerfd or signalfd holds, so that poll sleeps again.
+void Drain(int fd) {
+    char taken[sizeof(signalfd_siginfo)];
+    while (read(fd, taken, sizeof taken) > 0) {
+    }
+}
+
+}  // namespace
+
+void StartSaverLoop(SaverLoopClient& client, std::int32_t interval_ms) {
+    g_client = &client;
+    g_timer_fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (g_timer_fd < 0) throw RuntimeError{kErrInternal, L"内部错误"};
+    const timespec interval{interval_ms / 1000, (interval_ms % 1000) * 1000000L};
+    const itimerspec every{interval, interval};
+    timerfd_settime(g_timer_fd, 0, &every, nullptr);
+    const sigset_t signals = EndingSignals();
+    g_signal_fd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (g_signal_fd >= 0) sigprocmask(SIG_BLOCK, &signals, nullptr);
+}
+
+void StopSaverLoop() {
+    if (g_client == nullptr) return;
+    g_client = nullptr;
+    CloseFd(g_timer_fd);
+    if (g_signal_fd >= 0) {
+        CloseFd(g_signal_fd);
+        const sigset_t signals = EndingSignals();
+        sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+    }
+}
+
+bool SaverLoopRunning() { return g_client != nullptr; }
+
+// The display first: what it brought (a click, a key) is handed out before a tick that
+// woke at the same moment paints.
+void RunSaverLoopOnce() {
+    platform::Guarded([] { g_client->BeforePoll(); });
+    if (g_client == nullptr) return;
+    pollfd watched[3] = {
+        {g_client->DisplayFd(), POLLIN, 0}, {g_timer_fd, POLLIN, 0}, {g_signal_fd, POLLIN, 0}};
+    if (poll(watched, g_signal_fd >= 0 ? 3 : 2, -1) < 0 && errno != EINTR) return;
+    const short display = watched[0].revents;
+    platform::Guarded([display] { g_client->AfterPoll(display); });
+    if (g_client != nullptr && watched[2].revents != 0) {
+        Drain(g_signal_fd);
+        platform::Guarded([] { g_client->OnEndingSignal(); });
+    }
+    if (g_client != nullptr && watched[1].revents != 0) {
+        Drain(g_timer_fd);
+        platform::Guarded([] { g_client->OnTimer(); });
+    }
+}
+
+}  // namespace glimra::posix
