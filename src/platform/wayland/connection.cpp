@@ -52,8 +52,8 @@ void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
     } else if (is(zwlr_layer_shell_v1_interface)) {
         connection->layer_shell =
             Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, version, 3);
-    } else if (is(wl_seat_interface) && connection->seat == nullptr) {
-        connection->seat = Bind<wl_seat>(registry, name, wl_seat_interface, version, 1);
+    } else if (is(wl_seat_interface) && connection->seat == 0) {
+        connection->seat = name;
     } else if (is(wl_output_interface)) {  // 2: the scale
         auto* output = Bind<wl_output>(registry, name, wl_output_interface, version, 2);
         connection->outputs.push_back({output, name, 1});

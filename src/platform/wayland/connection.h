@@ -25,7 +25,7 @@ struct Connection {
     wl_compositor* compositor = nullptr;
     wl_shm* shm = nullptr;
     zwlr_layer_shell_v1* layer_shell = nullptr;
-    wl_seat* seat = nullptr;
+    std::uint32_t seat = 0;  // the seat's global name, bound by whoever listens to it
     std::vector<Output> outputs;
 };
 

@@ -72,6 +72,7 @@ class WaylandSaverWindow final : public platform::SaverWindow,
     Connection& connection_;
     wl_surface* surface_ = nullptr;
     zwlr_layer_surface_v1* layer_ = nullptr;
+    wl_seat* seat_ = nullptr;
     wl_pointer* pointer_ = nullptr;
     wl_keyboard* keyboard_ = nullptr;
     std::unique_ptr<Canvas> canvas_;
@@ -174,7 +175,12 @@ void WaylandSaverWindow::Load(std::int32_t interval_ms) {
     zwlr_layer_surface_v1_set_keyboard_interactivity(
         layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
     canvas_ = std::make_unique<Canvas>(connection_.shm, surface_);
-    if (connection_.seat != nullptr) wl_seat_add_listener(connection_.seat, &kSeatListener, this);
+    // Bound here, so that the capabilities it sends at once find the listener.
+    if (connection_.seat != 0) {
+        seat_ = static_cast<wl_seat*>(
+            wl_registry_bind(connection_.registry, connection_.seat, &wl_seat_interface, 1));
+        wl_seat_add_listener(seat_, &kSeatListener, this);
+    }
     scale_ = CommonScale(connection_);
     loaded_ = true;
     posix::FormLoaded();
@@ -221,14 +227,24 @@ void WaylandSaverWindow::EnterOutput(wl_output* output) {
     }
 }
 
+// Devices come and go (a virtual keyboard or pointer lives as long as its client): the
+// seat's pointer and keyboard follow its capabilities.
 void WaylandSaverWindow::Capabilities(std::uint32_t capabilities) {
-    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 && pointer_ == nullptr) {
-        pointer_ = wl_seat_get_pointer(connection_.seat);
+    const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+    if (pointer && pointer_ == nullptr) {
+        pointer_ = wl_seat_get_pointer(seat_);
         wl_pointer_add_listener(pointer_, &kPointerListener, this);
+    } else if (!pointer && pointer_ != nullptr) {
+        wl_pointer_destroy(pointer_);
+        pointer_ = nullptr;
     }
-    if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && keyboard_ == nullptr) {
-        keyboard_ = wl_seat_get_keyboard(connection_.seat);
+    const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    if (keyboard && keyboard_ == nullptr) {
+        keyboard_ = wl_seat_get_keyboard(seat_);
         wl_keyboard_add_listener(keyboard_, &kKeyboardListener, this);
+    } else if (!keyboard && keyboard_ != nullptr) {
+        wl_keyboard_destroy(keyboard_);
+        keyboard_ = nullptr;
     }
 }
 
@@ -332,6 +348,8 @@ void WaylandSaverWindow::Unload() {
     if (keyboard_ != nullptr) wl_keyboard_destroy(keyboard_);
     pointer_ = nullptr;
     keyboard_ = nullptr;
+    if (seat_ != nullptr) wl_seat_destroy(seat_);
+    seat_ = nullptr;
     ReleaseKeymap();
     if (xkb_ != nullptr) xkb_context_unref(xkb_);
     xkb_ = nullptr;
