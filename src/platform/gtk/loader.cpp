@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/gtk/module.h"
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::gtk {
 
@@ -42,7 +42,7 @@ const Module* Load() {
 
 const Module& LoadedModule() {
     static const Module* const module = Load();
-    if (!module) throw RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
+    if (!module) throw runtime::RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
     return *module;
 }
 

@@ -70,7 +70,9 @@ GSourceFuncs g_funcs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
 }  // namespace
 
 Display* Connection() {
-    if (TryConnection() == nullptr) throw RuntimeError{kErrInvalidCall, L"无效的过程调用或参数"};
+    if (TryConnection() == nullptr) {
+        throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无效的过程调用或参数"};
+    }
     return g_display;
 }
 
