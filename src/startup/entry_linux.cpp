@@ -23,7 +23,6 @@ int main(int argc, char** argv) {
     const auto mode = glimra::ReadDisplayMode(arguments, std::getenv("XSCREENSAVER_WINDOW"));
     using glimra::platform::SaverUse;
     if (mode) {
-        glimra::platform::UseSaverDisplay(SaverUse::kDisplayMode);
         glimra::platform::Guarded([&] { glimra::RunDisplayMode(*mode); });
     } else {
         const bool preview =

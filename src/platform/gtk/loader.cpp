@@ -13,8 +13,6 @@ namespace glimra::gtk {
 
 namespace {
 
-constexpr int kErrLoadingLibrary = 48;
-
 // The folder of the running executable, whatever the current folder or the command name.
 std::string ExecutableFolder() {
     char path[PATH_MAX];
@@ -42,7 +40,7 @@ const Module* Load() {
 
 const Module& LoadedModule() {
     static const Module* const module = Load();
-    if (!module) throw runtime::RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
+    if (!module) runtime::Raise(runtime::kErrLoadingLibrary);
     return *module;
 }
 

@@ -28,19 +28,20 @@ void EndWithoutDisplay() {
     _exit(1);
 }
 
-// A preview whose host cannot be reached ends at once and quietly, as for a handle that
-// names no window.
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events) {
-    if (g_use == SaverUse::kFullScreen) {
+// A host's window (a display mode) is X11's. A preview whose host cannot be reached ends at
+// once and quietly, as for a handle that names no window.
+std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
+                                            std::optional<HostHandle> host_window) {
+    if (!host_window && g_use == SaverUse::kFullScreen) {
         if (wayland::Connection* compositor = wayland::Connect()) {
             return wayland::NewSaverWindow(events, *compositor);
         }
     }
     if (x11::TryConnection() == nullptr) {
-        if (g_use == SaverUse::kPreview) End();
+        if (!host_window && g_use == SaverUse::kPreview) End();
         EndWithoutDisplay();
     }
-    return x11::NewSaverWindow(events);
+    return x11::NewSaverWindow(events, host_window);
 }
 
 }  // namespace glimra::platform

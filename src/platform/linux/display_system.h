@@ -5,7 +5,7 @@
 // else X11 through DISPLAY (Xwayland on desktops without the layer shell).
 namespace glimra::platform {
 
-enum class SaverUse { kFullScreen, kPreview, kDisplayMode };
+enum class SaverUse { kFullScreen, kPreview };
 
 // Decides where the next NewSaverWindow puts the window; the connection is made then, so
 // that the dialog and the statement box never open one.

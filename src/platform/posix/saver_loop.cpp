@@ -43,7 +43,7 @@ void Drain(int fd) {
 void StartSaverLoop(SaverLoopClient& client, std::int32_t interval_ms) {
     g_client = &client;
     g_timer_fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (g_timer_fd < 0) throw runtime::RuntimeError{runtime::kErrInternal, L"内部错误"};
+    if (g_timer_fd < 0) runtime::Raise(runtime::kErrInternal);
     const timespec interval{interval_ms / 1000, (interval_ms % 1000) * 1000000L};
     const itimerspec every{interval, interval};
     timerfd_settime(g_timer_fd, 0, &every, nullptr);

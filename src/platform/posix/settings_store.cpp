@@ -37,8 +37,8 @@ KeyFile Load(const std::string& file) {
     const bool refused = error->domain == G_FILE_ERROR &&
                          (error->code == G_FILE_ERROR_ACCES || error->code == G_FILE_ERROR_PERM ||
                           error->code == G_FILE_ERROR_ROFS);
-    if (refused) throw runtime::RuntimeError{runtime::kErrPermissionDenied, L"拒绝的权限"};
-    throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无效的过程调用或参数"};
+    if (refused) runtime::Raise(runtime::kErrPermissionDenied);
+    runtime::Raise(runtime::kErrInvalidCall);
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ void WriteSetting(const std::string& file, std::string_view section, std::string
     // The file is replaced by a rename, which a read-only file would not stop: its mode
     // says that it is not to be changed, so the write is refused.
     if (access(file.c_str(), W_OK) != 0 && errno == EACCES) {
-        throw runtime::RuntimeError{runtime::kErrPermissionDenied, L"拒绝的权限"};
+        runtime::Raise(runtime::kErrPermissionDenied);
     }
     const KeyFile keys = Load(file);
     g_key_file_set_string(keys.get(), std::string(section).c_str(), std::string(key).c_str(),

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
+
+#include "runtime/runtime_error.h"
 
 namespace glimra::wayland {
 
@@ -91,13 +92,13 @@ void Canvas::Resize(int width, int height, int scale) {
     const int fd = memfd_create("lumeck", MFD_CLOEXEC);
     if (fd < 0 || ftruncate(fd, static_cast<off_t>(memory_size_)) != 0) {
         if (fd >= 0) close(fd);
-        throw std::bad_alloc();  // reported as the runtime's "out of memory"
+        runtime::Raise(runtime::kErrOutOfMemory);
     }
     memory_ = mmap(nullptr, memory_size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (memory_ == MAP_FAILED) {
         close(fd);
         memory_ = nullptr;
-        throw std::bad_alloc();  // reported as the runtime's "out of memory"
+        runtime::Raise(runtime::kErrOutOfMemory);
     }
     wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, static_cast<std::int32_t>(memory_size_));
     for (int index = 0; index < 2; ++index) {

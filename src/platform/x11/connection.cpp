@@ -70,9 +70,7 @@ GSourceFuncs g_funcs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
 }  // namespace
 
 Display* Connection() {
-    if (TryConnection() == nullptr) {
-        throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无效的过程调用或参数"};
-    }
+    if (TryConnection() == nullptr) runtime::Raise(runtime::kErrInvalidCall);
     return g_display;
 }
 
