@@ -2,7 +2,8 @@
 """lumeck "/s" against a bare painter of the same display system, side by side.
 
     bench/saver_ratio.py x11|wayland [seconds] [rounds]
-        (default 60 s, 3 rounds; build the linux preset first)
+        (default 60 s, 3 rounds; build the linux preset first, or name another build tree
+        in GLIMRA_BUILD_DIR)
 
 X11 runs on a private Xvfb beside a bare Xlib window (bench/x11/bare_window.cpp); Wayland on a
 headless sway (the tests' compositor, as an unprivileged user) beside a bare layer-shell
@@ -25,10 +26,11 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-LUMECK = os.environ.get("GLIMRA_LUMECK", os.path.join(ROOT, "build/linux/lumeck"))
+BUILD = os.environ.get("GLIMRA_BUILD_DIR", os.path.join(ROOT, "build/linux"))
+LUMECK = os.path.join(BUILD, "lumeck")
 BARE = {
-    "x11": os.path.join(ROOT, "build/linux/bench/x11/bare_window"),
-    "wayland": os.path.join(ROOT, "build/linux/bench/wayland/bare_painter"),
+    "x11": os.path.join(BUILD, "bench/x11/bare_window"),
+    "wayland": os.path.join(BUILD, "bench/wayland/bare_painter"),
 }
 
 x11 = ctypes.CDLL("libX11.so.6")
