@@ -61,10 +61,12 @@ class Sway:
         if not sockets or self.process.poll() is not None:
             self.stop()
             raise RuntimeError("sway did not start: " + open(self.folder + "/sway.log").read())
+        # The clients' own runtime folder (the instance lock is there), the socket by its path
+        os.mkdir(self.folder + "/client-run", 0o700)
         self.env = dict(
             os.environ,
-            XDG_RUNTIME_DIR=self.run_dir,
-            WAYLAND_DISPLAY=os.path.basename(glob.glob(self.run_dir + "/wayland-?")[0]),
+            XDG_RUNTIME_DIR=self.folder + "/client-run",
+            WAYLAND_DISPLAY=glob.glob(self.run_dir + "/wayland-?")[0],
             SWAYSOCK=glob.glob(self.run_dir + "/sway-ipc.*.sock")[0],
             XDG_CONFIG_HOME=self.folder + "/config-home",
         )
