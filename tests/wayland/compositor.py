@@ -8,7 +8,7 @@ import tempfile
 import time
 
 FIRST = "HEADLESS-1"
-BACKGROUND = "#ff00ff"  # what the saver does not cover shows magenta
+AS_NOBODY = "setpriv --reuid=nobody --regid=nogroup --clear-groups".split()
 
 
 def poll(condition, timeout=10.0):
@@ -19,57 +19,37 @@ def poll(condition, timeout=10.0):
     return value
 
 
+def run(command, env=None, input=None):
+    return subprocess.run(command, env=env, input=input, check=True, capture_output=True).stdout
+
+
 class Sway:
+    """Its background is magenta, so what the saver leaves uncovered is easy to tell."""
+
     def __init__(self):
         self.folder = tempfile.mkdtemp(prefix="glimra-wayland-")
         os.chmod(self.folder, 0o755)
-        self.run_dir = os.path.join(self.folder, "run")
-        for folder in (self.run_dir, self.folder + "/home"):
+        server_run = self.folder + "/run"
+        for folder in (server_run, self.folder + "/home"):
             os.mkdir(folder, 0o700)
             shutil.chown(folder, "nobody", "nogroup")
-        config = os.path.join(self.folder, "config")
-        with open(config, "w") as out:
-            out.write(
-                "output * bg %s solid_color\noutput %s resolution 1024x768\n" % (BACKGROUND, FIRST)
-            )
+        with open(self.folder + "/config", "w") as out:
+            out.write("output * bg #ff00ff solid_color\noutput %s resolution 1024x768\n" % FIRST)
         self.log = open(self.folder + "/sway.log", "w")
-        self.process = subprocess.Popen(
-            [
-                "setpriv",
-                "--reuid=nobody",
-                "--regid=nogroup",
-                "--clear-groups",
-                "sway",
-                "-c",
-                config,
-            ],
-            stdout=self.log,
-            stderr=subprocess.STDOUT,
-            env=dict(
-                os.environ,
-                XDG_RUNTIME_DIR=self.run_dir,
-                HOME=self.folder + "/home",
-                WLR_BACKENDS="headless",
-                WLR_RENDERER="pixman",
-                WLR_LIBINPUT_NO_DEVICES="1",
-            ),
-        )
-        sockets = poll(
-            lambda: glob.glob(self.run_dir + "/sway-ipc.*.sock")
-            and glob.glob(self.run_dir + "/wayland-?")
-        )
-        if not sockets or self.process.poll() is not None:
+        server_env = dict(os.environ, XDG_RUNTIME_DIR=server_run, HOME=self.folder + "/home")
+        server_env.update(WLR_BACKENDS="headless", WLR_RENDERER="pixman")
+        server_env.update(WLR_LIBINPUT_NO_DEVICES="1")
+        command = AS_NOBODY + ["sway", "-c", self.folder + "/config"]
+        self.process = subprocess.Popen(command, env=server_env, stdout=self.log, stderr=self.log)
+        sockets = lambda: glob.glob(server_run + "/wayland-?") + glob.glob(server_run + "/sway-*")
+        if len(poll(lambda: len(sockets()) == 2 and sockets())) != 2:
             self.stop()
             raise RuntimeError("sway did not start: " + open(self.folder + "/sway.log").read())
-        # The clients' own runtime folder (the instance lock is there), the socket by its path
+        # Clients get a runtime folder of their own (the instance lock is there)
         os.mkdir(self.folder + "/client-run", 0o700)
-        self.env = dict(
-            os.environ,
-            XDG_RUNTIME_DIR=self.folder + "/client-run",
-            WAYLAND_DISPLAY=glob.glob(self.run_dir + "/wayland-?")[0],
-            SWAYSOCK=glob.glob(self.run_dir + "/sway-ipc.*.sock")[0],
-            XDG_CONFIG_HOME=self.folder + "/config-home",
-        )
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/client-run")
+        self.env.update(WAYLAND_DISPLAY=sockets()[0], SWAYSOCK=sockets()[1])
+        self.env.update(XDG_CONFIG_HOME=self.folder + "/config-home")
         self.env.pop("DISPLAY", None)
 
     def stop(self):
@@ -80,55 +60,27 @@ class Sway:
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def swaymsg(self, *args):
-        return subprocess.run(
-            ["swaymsg", *args], env=self.env, check=True, capture_output=True, text=True
-        ).stdout
+        return run(["swaymsg", *args], self.env).decode()
 
-    def picture(self, output):
-        """The output's pixels, as a PPM picture."""
-        return subprocess.run(
-            ["grim", "-o", output, "-t", "ppm", "-"], env=self.env, check=True, capture_output=True
-        ).stdout
-
-    def wtype(self, *args):
-        subprocess.run(["wtype", *args], env=self.env, check=True)
+    def picture(self, output=None, area=None):
+        """A PPM picture of an output, or of an area "X,Y WxH" of the layout."""
+        where = ["-o", output] if output else ["-g", area]
+        return run(["grim", *where, "-t", "ppm", "-"], self.env)
 
 
 def blobs(ppm):
     """The blobs of non-black pixels in a PPM picture, as their size "WxH" and pixel count,
-    and the share of the picture that is black."""
-    found = subprocess.run(
-        [
-            "convert",
-            "ppm:-",
-            "-threshold",
-            "0",
-            "-define",
-            "connected-components:verbose=true",
-            "-connected-components",
-            "4",
-            "null:",
-        ],
-        input=ppm,
-        check=True,
-        capture_output=True,
-    ).stdout
-    lines = found.decode().splitlines()[1:]
+    and the number of black pixels."""
+    components = "-define connected-components:verbose=true -connected-components 4"
+    command = ("convert ppm:- -threshold 0 %s null:" % components).split()
+    found = [line.split() for line in run(command, input=ppm).decode().splitlines()[1:]]
     dots = [
-        (line.split()[1].split("+")[0], int(line.split()[3]))
-        for line in lines
-        if line.endswith("(255,255,255)")
+        (blob[1].split("+")[0], int(blob[3]))
+        for blob in found
+        if blob[-1].endswith("(255,255,255)")
     ]
-    black = sum(int(line.split()[3]) for line in lines if line.endswith("(0,0,0)"))
-    return dots, black
+    return dots, sum(int(blob[3]) for blob in found if blob[-1].endswith("(0,0,0)"))
 
 
-def colours(ppm):
-    """The distinct colours of a PPM picture, up to three, as "#RRGGBB"."""
-    out = subprocess.run(
-        ["convert", "ppm:-", "-unique-colors", "-depth", "8", "txt:-"],
-        input=ppm,
-        check=True,
-        capture_output=True,
-    ).stdout
-    return [line.split()[2] for line in out.decode().splitlines()[1:4]]
+def colour_count(ppm):
+    return int(run("convert ppm:- -format %k info:".split(), input=ppm))
