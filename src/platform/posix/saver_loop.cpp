@@ -5,7 +5,6 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 
 #include "platform/platform.h"
@@ -72,8 +71,10 @@ void RunSaverLoopOnce() {
     if (g_client == nullptr) return;
     pollfd watched[3] = {
         {g_client->DisplayFd(), POLLIN, 0}, {g_timer_fd, POLLIN, 0}, {g_signal_fd, POLLIN, 0}};
-    if (poll(watched, g_signal_fd >= 0 ? 3 : 2, -1) < 0 && errno != EINTR) return;
-    const short display = watched[0].revents;
+    if (poll(watched, g_signal_fd >= 0 ? 3 : 2, -1) < 0) {
+        for (pollfd& watch : watched) watch.revents = 0;  // interrupted: nothing came
+    }
+    const short display = watched[0].revents;  // the client ends what BeforePoll began
     platform::Guarded([display] { g_client->AfterPoll(display); });
     if (g_client != nullptr && watched[2].revents != 0) {
         Drain(g_signal_fd);
