@@ -109,9 +109,10 @@ int main() {
         if (wl_display_dispatch_pending(display) < 0) return 1;
         wl_display_flush(display);
         const long long wait = next - NowMs();
-        if (wait > 0 && poll(&watch, 1, static_cast<int>(wait)) != 0) {
-            if (wl_display_dispatch(display) < 0) return 1;
-            continue;
+        if (wait > 0) {  // a signal interrupts the poll with nothing to read
+            const int ready = poll(&watch, 1, static_cast<int>(wait));
+            if (ready > 0 && wl_display_dispatch(display) < 0) return 1;
+            if (ready != 0) continue;
         }
         next += 100;
         const int free = g_busy[0] ? 1 : 0;
