@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "runtime/runtime_error.h"
 
@@ -19,6 +20,14 @@ pixman_color_t Colour(std::uint32_t colour) {
     return {channel(0), channel(8), channel(16), 0xFFFF};
 }
 
+// A box kept inside the image, for fills that pixman does not clip themselves.
+pixman_box32_t Inside(pixman_image_t* image, PixelBox box) {
+    const int width = pixman_image_get_width(image);
+    const int height = pixman_image_get_height(image);
+    return {std::clamp(box.left, 0, width), std::clamp(box.top, 0, height),
+            std::clamp(box.right, 0, width), std::clamp(box.bottom, 0, height)};
+}
+
 pixman_fixed_t Fixed(double value) { return pixman_double_to_fixed(value); }
 
 // The disc inscribed in `box`, as horizontal slabs two to a pixel row whose sides follow
@@ -28,7 +37,7 @@ void FillDisc(pixman_image_t* image, PixelBox box, std::uint32_t colour) {
     const pixman_color_t fill = Colour(colour);
     const int width = box.right - box.left;
     if (width <= 2) {
-        const pixman_box32_t square{box.left, box.top, box.right, box.bottom};
+        const pixman_box32_t square = Inside(image, box);
         pixman_image_fill_boxes(PIXMAN_OP_SRC, image, &fill, 1, &square);
         return;
     }
@@ -58,10 +67,10 @@ void FillDisc(pixman_image_t* image, PixelBox box, std::uint32_t colour) {
     pixman_image_unref(source);
 }
 
-void FillBlack(pixman_image_t* image, int width, int height) {
+void FillBlack(pixman_image_t* image, PixelBox box) {
     const pixman_color_t black{0, 0, 0, 0xFFFF};
-    const pixman_box32_t whole{0, 0, width, height};
-    pixman_image_fill_boxes(PIXMAN_OP_SRC, image, &black, 1, &whole);
+    const pixman_box32_t pixels = Inside(image, box);
+    pixman_image_fill_boxes(PIXMAN_OP_SRC, image, &black, 1, &pixels);
 }
 
 const wl_buffer_listener kBufferListener{&Canvas::OnRelease};
@@ -108,7 +117,8 @@ void Canvas::Resize(int width, int height, int scale) {
                         wl_shm_pool_create_buffer(pool, static_cast<std::int32_t>(one) * index,
                                                   width_, height_, stride, WL_SHM_FORMAT_XRGB8888),
                         pixman_image_create_bits(PIXMAN_x8r8g8b8, width_, height_,
-                                                 reinterpret_cast<std::uint32_t*>(pixels), stride)};
+                                                 reinterpret_cast<std::uint32_t*>(pixels), stride),
+                        false, generation_ + 1};  // new memory reads as zeros: black
         wl_buffer_add_listener(buffer.buffer, &kBufferListener, &buffer);
     }
     wl_shm_pool_destroy(pool);
@@ -116,6 +126,7 @@ void Canvas::Resize(int width, int height, int scale) {
     wl_surface_set_buffer_scale(surface_, scale);
     ++generation_;  // nothing drawn on the new buffers yet
     dots_.clear();
+    cleared_.clear();
     shown_generation_ = 0;
 }
 
@@ -132,6 +143,7 @@ void Canvas::Release() {
 
 void Canvas::Clear() {
     ++generation_;
+    cleared_ = std::move(dots_);
     dots_.clear();
 }
 
@@ -149,9 +161,16 @@ Canvas::Buffer* Canvas::FreeBuffer() {
     return best;
 }
 
+// A buffer one clear behind has only the dots before it to clear: their boxes are filled
+// black, as a full fill would leave them, and the rest of the buffer is never touched.
 void Canvas::BringUpToDate(Buffer& buffer) {
+    if (buffer.generation + 1 == generation_) {
+        for (std::size_t index = 0; index < buffer.dots; ++index)
+            FillBlack(buffer.image, cleared_[index].box);
+    } else if (buffer.generation != generation_) {
+        FillBlack(buffer.image, {0, 0, width_, height_});
+    }
     if (buffer.generation != generation_) {
-        FillBlack(buffer.image, width_, height_);
         buffer.generation = generation_;
         buffer.dots = 0;
     }
@@ -161,8 +180,8 @@ void Canvas::BringUpToDate(Buffer& buffer) {
     buffer.dots = dots_.size();
 }
 
-// Damage tells the compositor what differs from the buffer shown before: everything after
-// a clear or a new size, otherwise the boxes of the dots painted since.
+// Damage tells the compositor what differs from the buffer shown before: the boxes of the
+// dots painted since and, after a clear, of the dots it cleared; everything after a new size.
 void Canvas::Present() {
     Buffer* buffer = FreeBuffer();
     if (buffer == nullptr) {
@@ -172,12 +191,16 @@ void Canvas::Present() {
     waiting_ = false;
     BringUpToDate(*buffer);
     wl_surface_attach(surface_, buffer->buffer, 0, 0);
-    if (shown_generation_ != generation_) {
-        Damage(surface_, {0, 0, width_, height_}, scale_);
-    } else {
-        for (std::size_t index = shown_dots_; index < dots_.size(); ++index) {
-            Damage(surface_, dots_[index].box, scale_);
+    if (shown_generation_ + 1 == generation_) {
+        for (std::size_t index = 0; index < shown_dots_; ++index) {
+            Damage(surface_, cleared_[index].box, scale_);
         }
+    } else if (shown_generation_ != generation_) {
+        Damage(surface_, {0, 0, width_, height_}, scale_);
+    }
+    const std::size_t first = shown_generation_ == generation_ ? shown_dots_ : 0;
+    for (std::size_t index = first; index < dots_.size(); ++index) {
+        Damage(surface_, dots_[index].box, scale_);
     }
     wl_surface_commit(surface_);
     buffer->busy = true;

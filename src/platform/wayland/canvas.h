@@ -56,7 +56,8 @@ class Canvas {
     int height_ = 0;
     int scale_ = 1;
     std::uint64_t generation_ = 1;
-    std::vector<PaintedDot> dots_;  // since the last clear
+    std::vector<PaintedDot> dots_;     // since the last clear
+    std::vector<PaintedDot> cleared_;  // those the last clear took away
     std::uint64_t shown_generation_ = 0;
     std::size_t shown_dots_ = 0;
     bool waiting_ = false;  // a Present waits for a release
