@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/forms.h"
 #include "platform/gtk/module.h"
 #include "platform/platform.h"
 #include "platform/posix/instance_lock.h"
@@ -22,7 +23,6 @@ namespace {
 
 int g_argc = 0;
 char** g_argv = nullptr;
-int g_forms_loaded = 0;
 void (*g_release_input)() = nullptr;
 
 }  // namespace
@@ -32,8 +32,6 @@ void SetArguments(int argc, char** argv) {
     g_argv = argv;
 }
 
-void FormLoaded() { ++g_forms_loaded; }
-void FormUnloaded() { --g_forms_loaded; }
 void OnBeforeErrorBox(void (*release)()) { g_release_input = release; }
 
 // The description also goes to stderr: a display mode's host logs it, and without the GTK
@@ -105,7 +103,7 @@ void DeclareDpiAwareness() {}
 
 // The saver has its own loop; GLib's serves the dialog.
 void RunMessageLoop() {
-    while (posix::g_forms_loaded > 0) {
+    while (AnyFormLoaded()) {
         if (posix::SaverLoopRunning()) {
             posix::RunSaverLoopOnce();
         } else {

@@ -8,14 +8,15 @@
 #include <csignal>
 
 #include "platform/platform.h"
+#include "platform/posix/owners.h"
 
 namespace glimra::posix {
 
 namespace {
 
 SaverLoopClient* g_client = nullptr;
-int g_timer_fd = -1;
-int g_signal_fd = -1;
+Fd g_timer;
+Fd g_signals;
 
 sigset_t EndingSignals() {
     sigset_t signals;
@@ -23,11 +24,6 @@ sigset_t EndingSignals() {
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     return signals;
-}
-
-void CloseFd(int& fd) {
-    if (fd >= 0) close(fd);
-    fd = -1;
 }
 
 // Reads what a timerfd or signalfd holds, so that poll sleeps again.
@@ -41,22 +37,22 @@ void Drain(int fd) {
 
 void StartSaverLoop(SaverLoopClient& client, std::int32_t interval_ms) {
     g_client = &client;
-    g_timer_fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-    if (g_timer_fd < 0) runtime::Raise(runtime::kErrInternal);
+    g_timer.Reset(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (!g_timer) runtime::Raise(runtime::kErrInternal);
     const timespec interval{interval_ms / 1000, (interval_ms % 1000) * 1000000L};
     const itimerspec every{interval, interval};
-    timerfd_settime(g_timer_fd, 0, &every, nullptr);
+    timerfd_settime(g_timer.get(), 0, &every, nullptr);
     const sigset_t signals = EndingSignals();
-    g_signal_fd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (g_signal_fd >= 0) sigprocmask(SIG_BLOCK, &signals, nullptr);
+    g_signals.Reset(signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (g_signals) sigprocmask(SIG_BLOCK, &signals, nullptr);
 }
 
 void StopSaverLoop() {
     if (g_client == nullptr) return;
     g_client = nullptr;
-    CloseFd(g_timer_fd);
-    if (g_signal_fd >= 0) {
-        CloseFd(g_signal_fd);
+    g_timer.Reset();
+    if (g_signals) {
+        g_signals.Reset();
         const sigset_t signals = EndingSignals();
         sigprocmask(SIG_UNBLOCK, &signals, nullptr);
     }
@@ -69,19 +65,20 @@ bool SaverLoopRunning() { return g_client != nullptr; }
 void RunSaverLoopOnce() {
     platform::Guarded([] { g_client->BeforePoll(); });
     if (g_client == nullptr) return;
-    pollfd watched[3] = {
-        {g_client->DisplayFd(), POLLIN, 0}, {g_timer_fd, POLLIN, 0}, {g_signal_fd, POLLIN, 0}};
-    if (poll(watched, g_signal_fd >= 0 ? 3 : 2, -1) < 0) {
+    pollfd watched[3] = {{g_client->DisplayFd(), POLLIN, 0},
+                         {g_timer.get(), POLLIN, 0},
+                         {g_signals.get(), POLLIN, 0}};
+    if (poll(watched, g_signals ? 3 : 2, -1) < 0) {
         for (pollfd& watch : watched) watch.revents = 0;  // interrupted: nothing came
     }
     const short display = watched[0].revents;  // the client ends what BeforePoll began
     platform::Guarded([display] { g_client->AfterPoll(display); });
     if (g_client != nullptr && watched[2].revents != 0) {
-        Drain(g_signal_fd);
+        Drain(g_signals.get());
         platform::Guarded([] { g_client->OnEndingSignal(); });
     }
     if (g_client != nullptr && watched[1].revents != 0) {
-        Drain(g_timer_fd);
+        Drain(g_timer.get());
         platform::Guarded([] { g_client->OnTimer(); });
     }
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/posix/owners.h"
 #include "runtime/runtime_error.h"
 
 namespace glimra::wayland {
@@ -98,18 +99,16 @@ void Canvas::Resize(int width, int height, int scale) {
     const int stride = width_ * 4;
     const std::size_t one = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height_);
     memory_size_ = 2 * one;
-    const int fd = memfd_create("lumeck", MFD_CLOEXEC);
-    if (fd < 0 || ftruncate(fd, static_cast<off_t>(memory_size_)) != 0) {
-        if (fd >= 0) close(fd);
+    const posix::Fd fd(memfd_create("lumeck", MFD_CLOEXEC));
+    if (!fd || ftruncate(fd.get(), static_cast<off_t>(memory_size_)) != 0) {
         runtime::Raise(runtime::kErrOutOfMemory);
     }
-    memory_ = mmap(nullptr, memory_size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    memory_ = mmap(nullptr, memory_size_, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
     if (memory_ == MAP_FAILED) {
-        close(fd);
         memory_ = nullptr;
         runtime::Raise(runtime::kErrOutOfMemory);
     }
-    wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, static_cast<std::int32_t>(memory_size_));
+    wl_shm_pool* pool = wl_shm_create_pool(shm_, fd.get(), static_cast<std::int32_t>(memory_size_));
     for (int index = 0; index < 2; ++index) {
         Buffer& buffer = buffers_[index];
         auto* pixels = static_cast<std::uint8_t*>(memory_) + one * static_cast<std::size_t>(index);
@@ -122,7 +121,6 @@ void Canvas::Resize(int width, int height, int scale) {
         wl_buffer_add_listener(buffer.buffer, &kBufferListener, &buffer);
     }
     wl_shm_pool_destroy(pool);
-    close(fd);
     wl_surface_set_buffer_scale(surface_, scale);
     ++generation_;  // nothing drawn on the new buffers yet
     dots_.clear();

@@ -10,7 +10,8 @@
 
 #include <cmath>
 
-#include "platform/posix/process.h"
+#include "platform/forms.h"
+#include "platform/posix/owners.h"
 #include "platform/posix/saver_loop.h"
 #include "platform/wayland/canvas.h"
 #include "platform/wayland/saver_window.h"
@@ -138,11 +139,8 @@ const wl_keyboard_listener WaylandSaverWindow::kKeyboardListener = [] {
     wl_keyboard_listener listener{};
     listener.keymap = [](void* data, wl_keyboard*, std::uint32_t format, int fd,
                          std::uint32_t size) {
-        if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) {
-            Self(data)->Keymap(fd, size);
-        } else {
-            close(fd);
-        }
+        const posix::Fd keymap(fd);
+        if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1) Self(data)->Keymap(keymap.get(), size);
     };
     listener.enter = [](void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {};
     listener.leave = [](void*, wl_keyboard*, std::uint32_t, wl_surface*) {};
@@ -183,7 +181,7 @@ void WaylandSaverWindow::Load(std::int32_t interval_ms) {
     }
     scale_ = CommonScale(connection_);
     loaded_ = true;
-    posix::FormLoaded();
+    platform::FormLoaded();
     posix::StartSaverLoop(*this, interval_ms);
 }
 
@@ -268,7 +266,6 @@ void WaylandSaverWindow::ShowCursor(bool show) {
 
 void WaylandSaverWindow::Keymap(int fd, std::uint32_t size) {
     void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    close(fd);
     if (text == MAP_FAILED) return;
     ReleaseKeymap();
     if (xkb_ == nullptr) xkb_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
@@ -357,7 +354,7 @@ void WaylandSaverWindow::Unload() {
     zwlr_layer_surface_v1_destroy(layer_);
     wl_surface_destroy(surface_);
     wl_display_flush(connection_.display);
-    posix::FormUnloaded();
+    platform::FormUnloaded();
 }
 
 }  // namespace

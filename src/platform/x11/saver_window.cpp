@@ -10,7 +10,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/forms.h"
 #include "platform/platform.h"
+#include "platform/posix/owners.h"
 #include "platform/posix/process.h"
 #include "platform/posix/saver_loop.h"
 #include "platform/saver_window.h"
@@ -50,10 +52,9 @@ bool ProducesCharacter(XKeyEvent key) {
 }
 
 Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const Atom atom = reply != nullptr ? reply->atom : None;
-    std::free(reply);
-    return atom;
+    const posix::Malloced<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply != nullptr ? reply->atom : None;
 }
 
 // A cursor with a cleared mask, made by the core requests themselves: Xlib's own cursor
@@ -181,7 +182,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
-    posix::FormLoaded();
+    FormLoaded();
     posix::StartSaverLoop(*this, interval_ms);
 }
 
@@ -259,7 +260,7 @@ void X11SaverWindow::Unload() {
     if (blank_ != None) XFreeCursor(display_, blank_);
     blank_ = None;
     XSync(display_, False);
-    posix::FormUnloaded();
+    FormUnloaded();
 }
 
 void X11SaverWindow::Cls() {
