@@ -10,7 +10,7 @@ glimra_run_packages=(
 glimra_linux_packages=(
   cmake ninja-build git python3 g++ pkg-config
   libx11-dev libx11-xcb-dev libxcb-randr0-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
-  libwayland-dev wayland-protocols libxkbcommon-dev libpixman-1-dev
+  libwayland-dev wayland-protocols libxkbcommon-dev
   python3-gi gir1.2-gtk-3.0
 )
 # Everything the test suite needs beyond those.

@@ -1,12 +1,12 @@
 #pragma once
-// The saver's pixels on Wayland: two shared-memory buffers, drawn with pixman. A buffer
-// that the compositor still reads is not drawn on; the other one is brought up to date
-// from the dots painted since the last clear, so each commit damages only the new dots.
-#include <pixman.h>
+// The saver's pixels on Wayland: two shared-memory buffers. A buffer that the compositor
+// still reads is not drawn on; the other one is brought up to date from the dots painted
+// since the last clear, so each commit damages only the new dots.
 #include <wayland-client.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/surface.h"
@@ -35,7 +35,7 @@ class Canvas {
     struct Buffer {
         Canvas* owner = nullptr;
         wl_buffer* buffer = nullptr;
-        pixman_image_t* image = nullptr;
+        std::uint32_t* pixels = nullptr;  // XRGB8888, width_ a row
         bool busy = false;
         std::uint64_t generation = 0;  // the clear it has seen
         std::size_t dots = 0;          // the dots of that clear it holds
@@ -45,6 +45,8 @@ class Canvas {
         std::uint32_t colour;
     };
     Buffer* FreeBuffer();
+    void Fill(std::uint32_t* pixels, PixelBox box, std::uint32_t pixel) const;
+    void FillDisc(std::uint32_t* pixels, PixelBox box, std::uint32_t colour);
     void BringUpToDate(Buffer& buffer);
 
     wl_shm* shm_;
@@ -60,7 +62,8 @@ class Canvas {
     std::vector<PaintedDot> cleared_;  // those the last clear took away
     std::uint64_t shown_generation_ = 0;
     std::size_t shown_dots_ = 0;
-    bool waiting_ = false;  // a Present waits for a release
+    bool waiting_ = false;                   // a Present waits for a release
+    std::vector<std::pair<int, int>> disc_;  // a dot's runs: from, to, a row of its box
 };
 
 }  // namespace glimra::wayland
