@@ -13,6 +13,7 @@
 #include "platform/gtk/module.h"
 #include "platform/platform.h"
 #include "platform/posix/instance_lock.h"
+#include "platform/posix/saver_loop.h"
 #include "platform/posix/settings_store.h"
 #include "platform/posix/text.h"
 
@@ -40,7 +41,10 @@ void ReportRuntimeError(const runtime::RuntimeError& error) {
     std::fprintf(stderr, "lumeck: run-time error %d: %s\n", error.number,
                  ToUtf8(error.description()).c_str());
     try {
-        gtk::LoadedModule().error_box(runtime::ErrorHeading(error.number), error.description());
+        const std::wstring heading = runtime::ErrorHeading(error.number);
+        const std::wstring_view description = error.description();
+        gtk::LoadedModule().error_box({heading.data(), heading.size()},
+                                      {description.data(), description.size()});
     } catch (...) {
     }
     std::fflush(stderr);
@@ -74,7 +78,7 @@ std::wstring CommandText() {
 }
 
 void MsgBox(std::wstring_view text, std::wstring_view title) {
-    gtk::LoadedModule().msg_box(text, title);
+    gtk::LoadedModule().msg_box({text.data(), text.size()}, {title.data(), title.size()});
 }
 
 std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
@@ -100,8 +104,15 @@ void Guarded(void (*body)(void*), void* context) noexcept {
 // X11 hands every client the screen's own pixels.
 void DeclareDpiAwareness() {}
 
+// The saver has its own loop; GLib's serves the dialog.
 void RunMessageLoop() {
-    while (AnyFormLoaded()) g_main_context_iteration(nullptr, TRUE);
+    while (AnyFormLoaded()) {
+        if (posix::SaverLoopRunning()) {
+            posix::RunSaverLoopOnce();
+        } else {
+            g_main_context_iteration(nullptr, TRUE);
+        }
+    }
 }
 
 }  // namespace glimra::platform
