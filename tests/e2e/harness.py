@@ -34,7 +34,7 @@ SBM_SETPOS = 0xE0
 def wine_env(state):
     env = displays.XServer(**state["server"]).env(
         WINEPREFIX=state["prefix"],
-        WINEDEBUG="-all",
+        WINEDEBUG="-all,err+all",  # errors only, shown in a failure with the stderr
         WINEARCH="win64",
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
     )
