@@ -274,11 +274,12 @@ void Win32DialogWindow::LayOut() {
     song_font_ = std::move(song_font);
     pictures_ = std::move(pictures);
     const int cursor_size = win32::SystemMetric(SM_CXCURSOR, dpi_);
-    cursors_.clear();
+    std::vector<std::pair<HWND, win32::Cursor>> cursors;
     for (const ControlSpec& control : spec_.controls) {
         if (control.cursor.empty()) continue;
-        cursors_.emplace_back(Control(control.id), win32::MakeCursor(control.cursor, cursor_size));
+        cursors.emplace_back(Control(control.id), win32::MakeCursor(control.cursor, cursor_size));
     }
+    cursors_ = std::move(cursors);
     SetIcons();
 }
 
