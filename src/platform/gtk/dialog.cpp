@@ -130,6 +130,7 @@ class Dialog final : public platform::DialogWindow {
         if (!window_) return;
         GtkWidget* window = std::exchange(window_, nullptr);
         widgets_.clear();
+        cursors_.clear();
         if (loaded_window == GTK_WINDOW(window)) loaded_window = nullptr;
         gtk_widget_destroy(window);
         host_.form_unloaded();
