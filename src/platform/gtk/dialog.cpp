@@ -249,8 +249,8 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
             break;
         case ControlKind::kArrowButton:
             widget = gtk_button_new();
-            if (Ref<GdkPixbuf> arrow = DecodePicture(control.picture, scale)) {
-                gtk_button_set_image(GTK_BUTTON(widget), gtk_image_new_from_pixbuf(arrow.get()));
+            if (GtkWidget* arrow = PictureImage(control.picture, scale)) {
+                gtk_button_set_image(GTK_BUTTON(widget), arrow);
             }
             g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), this);
             break;
@@ -290,8 +290,8 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
 // The logo: its picture, and a click reported when the left button comes up over it.
 GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     GtkWidget* box = gtk_event_box_new();
-    if (Ref<GdkPixbuf> logo = DecodePicture(control.picture, scale)) {
-        gtk_container_add(GTK_CONTAINER(box), gtk_image_new_from_pixbuf(logo.get()));
+    if (GtkWidget* logo = PictureImage(control.picture, scale)) {
+        gtk_container_add(GTK_CONTAINER(box), logo);
     }
     g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
     return box;
