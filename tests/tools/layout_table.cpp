@@ -59,10 +59,7 @@ int main(int argc, char** argv) {
                                             .client_height = kClientHeight,
                                             .client_left = kClientLeft,
                                             .client_top = kClientTop,
-                                            .controls = kControls,
-                                            .scroll = kSpeedScroll,
-                                            .image_tooltip = {},
-                                            .image_cursor = {}};
+                                            .controls = kControls};
     for (const Control& control : kControls) {
         Print(control, glimra::platform::ControlPixels(spec, control, dpi), dpi);
     }
