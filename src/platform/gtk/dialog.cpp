@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dialog_layout.h"
 #include "platform/gtk/pictures.h"
+#include "platform/scaling.h"
 #include "platform/gtk/scroll_bar.h"
-#include "platform/gtk/text.h"
+#include "platform/posix/text.h"
 
 namespace glimra::gtk {
 
@@ -29,11 +31,17 @@ int ScreenDpi() {
     return resolution > 0 ? static_cast<int>(std::lround(resolution)) : 96;
 }
 
-struct Pixels {
-    int dpi;
-    // Rounded to the nearest pixel, as the layout was drawn.
-    int operator()(int twips) const { return (twips * dpi + 720) / 1440; }
-};
+// The laid-out place of the window, kept on the work area of the monitor it is on (the
+// frame that a window manager may add is not counted).
+platform::PixelRect OnWorkArea(const platform::PixelRect& laid_out) {
+    GdkMonitor* monitor =
+        gdk_display_get_monitor_at_point(gdk_display_get_default(), laid_out.left, laid_out.top);
+    if (monitor == nullptr) return laid_out;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    return platform::PlacedWindow(laid_out,
+                                  {area.x, area.y, area.x + area.width, area.y + area.height});
+}
 
 // The look that the table assumes, for this dialog only: the dialog's font with a CJK
 // stand-in for "宋体", no theme padding that would push a control past its place, and a
@@ -62,8 +70,8 @@ void ApplyStyle(int arrow_width) {
 
 class Dialog final : public platform::DialogWindow {
   public:
-    Dialog(const DialogSpec& spec, platform::DialogEvents& events, Guard guard, void (*closed)())
-        : spec_(spec), events_(events), guard_(guard), closed_(closed) {}
+    Dialog(const DialogSpec& spec, platform::DialogEvents& events, const DialogHost& host)
+        : spec_(spec), events_(events), host_(host) {}
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
     ~Dialog() override { Unload(); }
@@ -77,12 +85,13 @@ class Dialog final : public platform::DialogWindow {
 
     std::wstring Text(int control) override {
         GtkWidget* widget = Widget(control);
-        return GTK_IS_ENTRY(widget) ? Wide(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
+        return GTK_IS_ENTRY(widget) ? posix::FromUtf8(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
     }
 
     void SetText(int control, std::wstring_view text) override {
         GtkWidget* widget = Widget(control);
-        if (GTK_IS_ENTRY(widget)) gtk_entry_set_text(GTK_ENTRY(widget), Utf8(text).c_str());
+        if (GTK_IS_ENTRY(widget))
+            gtk_entry_set_text(GTK_ENTRY(widget), posix::ToUtf8(text).c_str());
     }
 
     void Select(int control, int start, int length) override {
@@ -123,13 +132,13 @@ class Dialog final : public platform::DialogWindow {
         widgets_.clear();
         if (loaded_window == GTK_WINDOW(window)) loaded_window = nullptr;
         gtk_widget_destroy(window);
+        host_.form_unloaded();
     }
 
   private:
     void Load();
     GtkWidget* MakeControl(const ControlSpec& control, double scale);
     GtkWidget* MakeImage(const ControlSpec& control, double scale);
-    std::pair<int, int> ClientPlace(const ControlSpec& control) const;
     void Report(int control);
 
     GtkWidget* Widget(int control) {
@@ -157,16 +166,13 @@ class Dialog final : public platform::DialogWindow {
 
     // The close box unloads the dialog, which stores nothing.
     static gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
-        auto* dialog = static_cast<Dialog*>(self);
-        dialog->Unload();
-        if (dialog->closed_) dialog->closed_();
+        static_cast<Dialog*>(self)->Unload();
         return TRUE;
     }
 
     const DialogSpec spec_;
     platform::DialogEvents& events_;
-    const Guard guard_;
-    void (*const closed_)();
+    const DialogHost host_;
     GtkWidget* window_ = nullptr;
     bool loading_ = false;
     std::vector<std::pair<int, GtkWidget*>> widgets_;
@@ -174,35 +180,26 @@ class Dialog final : public platform::DialogWindow {
     int arrow_width_ = 0;  // of the scroll bar's end arrows, in pixels
 };
 
-// A control in a frame is placed relative to the frame's top-left corner.
-std::pair<int, int> Dialog::ClientPlace(const ControlSpec& control) const {
-    int left = control.left;
-    int top = control.top;
-    for (const ControlSpec& frame : spec_.controls) {
-        if (frame.id == control.container && control.container != 0) {
-            left += frame.left;
-            top += frame.top;
-        }
-    }
-    return {left, top};
-}
-
 void Dialog::Load() {
     if (window_ || loading_) return;
     loading_ = true;
-    const Pixels px{ScreenDpi()};
-    const double scale = px.dpi / 96.0;
+    const int dpi = ScreenDpi();
+    const auto px = [dpi](int twips) { return platform::TwipsToPixels(twips, dpi); };
+    const double scale = dpi / 96.0;
     arrow_width_ = px(kScrollArrowTwips);
     ApplyStyle(arrow_width_);
 
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(window_);
     gtk_widget_set_name(window_, kWindowName);
-    gtk_window_set_title(window, Utf8(spec_.caption).c_str());
+    gtk_window_set_title(window, posix::ToUtf8(spec_.caption).c_str());
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (Ref<GdkPixbuf> icon = DialogIcon()) gtk_window_set_icon(window, icon.get());
-    gtk_window_move(window, px(spec_.client_left), px(spec_.client_top));
+    const int left = px(spec_.client_left), top = px(spec_.client_top);
+    const platform::PixelRect placed =
+        OnWorkArea({left, top, left + px(spec_.client_width), top + px(spec_.client_height)});
+    gtk_window_move(window, placed.left, placed.top);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDeleteEvent), this);
 
     GtkWidget* client = gtk_fixed_new();
@@ -213,32 +210,31 @@ void Dialog::Load() {
     // first: so the frames go in before what they hold, the box before its arrows.
     for (auto control = spec_.controls.rbegin(); control != spec_.controls.rend(); ++control) {
         GtkWidget* widget = MakeControl(*control, scale);
-        const auto [left, top] = ClientPlace(*control);
-        gtk_widget_set_size_request(widget, px(left + control->width) - px(left),
-                                    px(top + control->height) - px(top));
-        gtk_fixed_put(GTK_FIXED(client), widget, px(left), px(top));
+        const platform::PixelRect place = platform::ControlPixels(spec_, *control, dpi);
+        gtk_widget_set_size_request(widget, place.right - place.left, place.bottom - place.top);
+        gtk_fixed_put(GTK_FIXED(client), widget, place.left, place.top);
         atk_object_set_accessible_id(gtk_widget_get_accessible(widget),
                                      std::string(control->name).c_str());
         widgets_.emplace_back(control->id, widget);
     }
 
     // The keyboard order is the table's order, over the controls that take the focus.
-    GList* chain = nullptr;
+    g_autoptr(GList) chain = nullptr;
     for (const ControlSpec& control : spec_.controls) {
         if (control.tab_stop) chain = g_list_append(chain, Widget(control.id));
     }
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     gtk_container_set_focus_chain(GTK_CONTAINER(client), chain);
     G_GNUC_END_IGNORE_DEPRECATIONS
-    g_list_free(chain);
 
     loaded_window = window;
     loading_ = false;
-    guard_([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
+    host_.form_loaded();
+    host_.guard([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
 }
 
 GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
-    const std::string caption = Utf8(control.caption);
+    const std::string caption = posix::ToUtf8(control.caption);
     GtkWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::kFrame:
@@ -290,7 +286,7 @@ GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     if (Ref<GdkPixbuf> logo = DecodePicture(control.picture, scale)) {
         gtk_container_add(GTK_CONTAINER(box), gtk_image_new_from_pixbuf(logo.get()));
     }
-    gtk_widget_set_tooltip_text(box, Utf8(spec_.image_tooltip).c_str());
+    gtk_widget_set_tooltip_text(box, posix::ToUtf8(spec_.image_tooltip).c_str());
     hand_cursor_ = FileCursor(gdk_display_get_default(), spec_.image_cursor);
     g_signal_connect_after(box, "realize", G_CALLBACK(OnImageRealized), this);
     g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
@@ -302,7 +298,7 @@ void Dialog::Report(int control) {
         platform::DialogEvents& events;
         int control;
     } click{events_, control};
-    guard_(
+    host_.guard(
         [](void* context) {
             auto* call = static_cast<Click*>(context);
             call->events.Control_Click(call->control);
@@ -313,9 +309,9 @@ void Dialog::Report(int control) {
 }  // namespace
 
 std::unique_ptr<platform::DialogWindow> NewDialog(const DialogSpec& spec,
-                                                  platform::DialogEvents& events, Guard guard,
-                                                  void (*closed)()) {
-    return std::make_unique<Dialog>(spec, events, guard, closed);
+                                                  platform::DialogEvents& events,
+                                                  const DialogHost& host) {
+    return std::make_unique<Dialog>(spec, events, host);
 }
 
 GtkWindow* LoadedDialogWindow() { return loaded_window; }

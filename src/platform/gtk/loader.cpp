@@ -7,13 +7,11 @@
 #include <string>
 
 #include "platform/gtk/module.h"
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::gtk {
 
 namespace {
-
-constexpr int kErrLoadingLibrary = 48;
 
 // The folder of the running executable, whatever the current folder or the command name.
 std::string ExecutableFolder() {
@@ -43,7 +41,7 @@ const Module* Load() {
 
 const Module& LoadedModule() {
     static const Module* const module = Load();
-    if (!module) throw RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
+    if (!module) runtime::Raise(runtime::kErrLoadingLibrary);
     return *module;
 }
 

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/owners.h"
+
 namespace glimra::posix {
 
 namespace {
@@ -30,13 +32,10 @@ std::string LockFolder(const char* runtime_dir, const std::string& fallback_base
 // files. O_CLOEXEC keeps the lock out of programs the process starts (a browser opened
 // from the dialog would otherwise hold it).
 bool TakeLock(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return false;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return false;
-    }
-    return true;  // fd stays open for the life of the process
+    Fd lock(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock || flock(lock.get(), LOCK_EX | LOCK_NB) != 0) return false;
+    lock.Release();  // held for the life of the process
+    return true;
 }
 
 }  // namespace glimra::posix

@@ -7,9 +7,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 
+#include "platform/forms.h"
 #include "platform/gtk/module.h"
 #include "platform/platform.h"
 #include "platform/posix/instance_lock.h"
@@ -22,7 +22,6 @@ namespace {
 
 int g_argc = 0;
 char** g_argv = nullptr;
-int g_forms_loaded = 0;
 void (*g_release_input)() = nullptr;
 
 }  // namespace
@@ -32,21 +31,20 @@ void SetArguments(int argc, char** argv) {
     g_argv = argv;
 }
 
-void FormLoaded() { ++g_forms_loaded; }
-void FormUnloaded() { --g_forms_loaded; }
 void OnBeforeErrorBox(void (*release)()) { g_release_input = release; }
 
 // The description also goes to stderr: a display mode's host logs it, and without the GTK
 // module it is the only report.
-void ReportRuntimeError(int number, const wchar_t* description) {
+void ReportRuntimeError(const runtime::RuntimeError& error) {
     if (g_release_input != nullptr) g_release_input();
-    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", number, ToUtf8(description).c_str());
+    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", error.number,
+                 ToUtf8(error.description()).c_str());
     try {
-        gtk::LoadedModule().error_box(number, description);
+        gtk::LoadedModule().error_box(runtime::ErrorHeading(error.number), error.description());
     } catch (...) {
     }
     std::fflush(stderr);
-    _exit(number);
+    _exit(error.number);
 }
 
 }  // namespace glimra::posix
@@ -94,12 +92,8 @@ void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_
 void Guarded(void (*body)(void*), void* context) noexcept {
     try {
         body(context);
-    } catch (const RuntimeError& error) {
-        posix::ReportRuntimeError(error.number, error.description.c_str());
-    } catch (const std::bad_alloc&) {
-        posix::ReportRuntimeError(7, L"内存不足");
     } catch (...) {
-        posix::ReportRuntimeError(51, L"内部错误");
+        posix::ReportRuntimeError(runtime::CurrentError());
     }
 }
 
@@ -107,7 +101,7 @@ void Guarded(void (*body)(void*), void* context) noexcept {
 void DeclareDpiAwareness() {}
 
 void RunMessageLoop() {
-    while (posix::g_forms_loaded > 0) g_main_context_iteration(nullptr, TRUE);
+    while (AnyFormLoaded()) g_main_context_iteration(nullptr, TRUE);
 }
 
 }  // namespace glimra::platform

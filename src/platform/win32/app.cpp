@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "platform/forms.h"
 #include "platform/platform.h"
-#include "platform/runtime/argument_text.h"
-#include "platform/runtime/numbers.h"
+#include "runtime/argument_text.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/screen.h"
@@ -16,9 +16,9 @@ namespace glimra::win32 {
 // The box is owned by the loaded form, which it disables while it shows, so that the form
 // takes no second click behind it. Over the full-screen saver it must come above the
 // topmost window, with the pointer that the saver hid.
-void ReportRuntimeError(const RuntimeError& error) {
+void ReportRuntimeError(const runtime::RuntimeError& error) {
     const std::wstring text =
-        L"运行时错误 '" + NumberText(error.number) + L"':\n\n" + error.description;
+        runtime::ErrorHeading(error.number) + L"\n\n" + std::wstring(error.description());
     while (::ShowCursor(TRUE) < 0) {
     }
     MessageBoxW(Form::LoadedWindow(), text.c_str(), L"Lumeck",
@@ -80,7 +80,7 @@ bool PrevInstance() {
 
 void End() { ExitProcess(0); }
 
-std::wstring CommandText() { return ArgumentText(GetCommandLineW(), OwnPaths()); }
+std::wstring CommandText() { return runtime::ArgumentText(GetCommandLineW(), OwnPaths()); }
 
 void MsgBox(std::wstring_view text, std::wstring_view title) {
     MessageBoxW(nullptr, std::wstring(text).c_str(), std::wstring(title).c_str(),
@@ -97,10 +97,10 @@ void DeclareDpiAwareness() { win32::DeclareDpiAwareness(); }
 // would look like a normal end.
 void RunMessageLoop() {
     MSG message;
-    while (win32::Form::AnyLoaded()) {
+    while (platform::AnyFormLoaded()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return;
-        if (got == -1) win32::ReportRuntimeError({kErrInternal, L"内部错误"});
+        if (got == -1) win32::ReportRuntimeError({runtime::kErrInternal});
         if (win32::Form::PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

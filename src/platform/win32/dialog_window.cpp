@@ -13,8 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/runtime/scaling.h"
-#include "platform/runtime/scrolling.h"
+#include "platform/dialog_layout.h"
+#include "platform/scaling.h"
+#include "platform/scrolling.h"
 #include "platform/win32/delayed.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
@@ -82,21 +83,13 @@ void FitLabel(RECT& place, std::wstring_view caption, HFONT font) {
 }
 
 RECT PixelRect(int left, int top, int right, int bottom, int dpi) {
-    return {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(right, dpi),
-            TwipsToPixels(bottom, dpi)};
+    return {platform::TwipsToPixels(left, dpi), platform::TwipsToPixels(top, dpi),
+            platform::TwipsToPixels(right, dpi), platform::TwipsToPixels(bottom, dpi)};
 }
 
-// A control's place on the client area, in pixels: frames place what they hold.
 RECT ControlRect(const DialogSpec& spec, const ControlSpec& control, int dpi) {
-    int left = control.left;
-    int top = control.top;
-    for (const ControlSpec& frame : spec.controls) {
-        if (frame.id == control.container) {
-            left += frame.left;
-            top += frame.top;
-        }
-    }
-    return PixelRect(left, top, left + control.width, top + control.height, dpi);
+    const platform::PixelRect place = platform::ControlPixels(spec, control, dpi);
+    return {place.left, place.top, place.right, place.bottom};
 }
 
 // The window's size around the client area of the layout at `dpi`.
@@ -135,6 +128,7 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
     void OnActivate(bool active);
     void OnDpiChanged(int dpi, const RECT& suggested);
     void FitClient();
+    void KeepOnWorkArea();
     void CreateControl(const ControlSpec& control);
     void LayOut();
     void SetIcons();
@@ -143,8 +137,8 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
 
     DialogSpec spec_;
     DialogEvents& events_;
-    int dpi_ = kDesignDpi;  // what the controls, fonts and pictures are laid out at
-    HWND focus_ = nullptr;  // where the focus goes back when the dialog is activated
+    int dpi_ = platform::kDesignDpi;  // what the controls, fonts and pictures are laid out at
+    HWND focus_ = nullptr;            // where the focus goes back when the dialog is activated
     HWND image_ = nullptr;
     win32::GdiObject<HFONT> default_font_;
     win32::GdiObject<HFONT> song_font_;
@@ -197,12 +191,13 @@ void Win32DialogWindow::OnCreate() {
     SetWindowTextW(hWnd(), std::wstring(spec_.caption).c_str());
     dpi_ = win32::WindowDpi(hWnd());
     RECT frame = PixelRect(0, 0, spec_.client_width, spec_.client_height, dpi_);
-    OffsetRect(&frame, TwipsToPixels(spec_.client_left, dpi_),
-               TwipsToPixels(spec_.client_top, dpi_));
+    OffsetRect(&frame, platform::TwipsToPixels(spec_.client_left, dpi_),
+               platform::TwipsToPixels(spec_.client_top, dpi_));
     win32::AdjustFrame(frame, kDialogStyle, dpi_);
     SetWindowPos(hWnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FitClient();
+    KeepOnWorkArea();
     for (const ControlSpec& control : spec_.controls) CreateControl(control);
     LayOut();
     if (image_ != nullptr) AddTooltip(image_);
@@ -228,12 +223,28 @@ void Win32DialogWindow::FitClient() {
     RECT client{};
     GetWindowRect(hWnd(), &window);
     GetClientRect(hWnd(), &client);
-    const int width = TwipsToPixels(spec_.client_width, dpi_);
-    const int height = TwipsToPixels(spec_.client_height, dpi_);
+    const int width = platform::TwipsToPixels(spec_.client_width, dpi_);
+    const int height = platform::TwipsToPixels(spec_.client_height, dpi_);
     if (client.right == width && client.bottom == height) return;
     SetWindowPos(hWnd(), nullptr, 0, 0, window.right - window.left + width - client.right,
                  window.bottom - window.top + height - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// On the work area of the monitor that holds the most of the window.
+void Win32DialogWindow::KeepOnWorkArea() {
+    RECT window{};
+    GetWindowRect(hWnd(), &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& area = monitor.rcWork;
+    const platform::PixelRect placed =
+        platform::PlacedWindow({window.left, window.top, window.right, window.bottom},
+                               {area.left, area.top, area.right, area.bottom});
+    if (placed.left == window.left && placed.top == window.top) return;
+    SetWindowPos(hWnd(), nullptr, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The controls' places, fonts and pictures at dpi_, the hand cursor and the icons. What

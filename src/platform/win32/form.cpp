@@ -1,5 +1,6 @@
 #include "platform/win32/form.h"
 
+#include "platform/forms.h"
 #include "platform/win32/app.h"
 
 namespace glimra::win32 {
@@ -31,19 +32,18 @@ void Form::Create() {
         window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         window_class.hbrBackground = class_.background;
         window_class.lpszClassName = class_.name;
-        if (!RegisterClassExW(&window_class)) throw RuntimeError{kErrInvalidCall, L"无法创建窗体"};
+        if (!RegisterClassExW(&window_class)) runtime::Raise(runtime::kErrInvalidCall);
     }
     window_ = CreateWindowExW(class_.ex_style, class_.name, class_.caption, class_.style, 0, 0, 0,
                               0, nullptr, nullptr, instance, this);
-    if (!window_) throw RuntimeError{kErrInvalidCall, L"无法创建窗体"};
+    if (!window_) runtime::Raise(runtime::kErrInvalidCall);
     loaded_form = this;
+    platform::FormLoaded();
 }
 
 void Form::Destroy() {
     if (window_) DestroyWindow(window_);
 }
-
-bool Form::AnyLoaded() { return loaded_form != nullptr; }
 
 HWND Form::LoadedWindow() { return loaded_form != nullptr ? loaded_form->window_ : nullptr; }
 
@@ -52,6 +52,7 @@ bool Form::PreTranslate(MSG& message) {
 }
 
 void Form::Forget() {
+    if (window_) platform::FormUnloaded();
     window_ = nullptr;
     if (loaded_form == this) loaded_form = nullptr;
 }

@@ -14,7 +14,9 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "platform/forms.h"
 #include "platform/platform.h"
+#include "platform/posix/owners.h"
 #include "platform/posix/process.h"
 #include "platform/saver_window.h"
 #include "platform/x11/connection.h"
@@ -25,9 +27,6 @@ namespace glimra::platform {
 const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
 
 namespace {
-
-bool g_display_mode = false;
-Window g_display_mode_window = None;  // None: the root window
 
 // A colour 0xBBGGRR as a pixel of a true-colour visual.
 unsigned long Pixel(const Visual* visual, std::uint32_t colour) {
@@ -64,10 +63,9 @@ sigset_t EndingSignals() {
 }
 
 Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const Atom atom = reply != nullptr ? reply->atom : None;
-    std::free(reply);
-    return atom;
+    const posix::Malloced<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply != nullptr ? reply->atom : None;
 }
 
 // A cursor with a cleared mask, made by the core requests themselves: Xlib's own cursor
@@ -89,7 +87,8 @@ Cursor BlankCursor(Display* display, Window window) {
 
 class X11SaverWindow final : public SaverWindow, public Surface {
   public:
-    explicit X11SaverWindow(SaverEvents& events) : events_(events) {}
+    X11SaverWindow(SaverEvents& events, std::optional<HostHandle> host_window)
+        : events_(events), host_window_(host_window) {}
     ~X11SaverWindow() override { Unload(); }
 
     void Load(std::int32_t interval_ms) override;
@@ -117,6 +116,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     void StopWatchingSignals();
 
     SaverEvents& events_;
+    std::optional<HostHandle> host_window_;  // a display mode's window; 0: the root window
     Display* display_ = nullptr;
     Window window_ = None;
     Window host_ = None;  // the preview's host, whose size the window follows
@@ -133,7 +133,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     Cursor blank_ = None;
     Atom close_ = None;  // WM_DELETE_WINDOW
     guint timer_ = 0;
-    int signal_fd_ = -1;
+    posix::Fd signal_fd_;
     guint signal_source_ = 0;
 };
 
@@ -142,9 +142,9 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     display_ = x11::Connection();
     twips_ = x11::TwipsPerPixel(display_);
     const int screen = DefaultScreen(display_);
-    if (g_display_mode) {
+    if (host_window_) {
         window_ =
-            g_display_mode_window != None ? g_display_mode_window : RootWindow(display_, screen);
+            *host_window_ != 0 ? static_cast<Window>(*host_window_) : RootWindow(display_, screen);
         XWindowAttributes host{};
         if (!XGetWindowAttributes(display_, window_, &host)) End();
         own_window_ = false;
@@ -187,7 +187,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
-    posix::FormLoaded();
+    FormLoaded();
     timer_ = g_timeout_add(
         static_cast<guint>(interval_ms),
         [](gpointer self) -> gboolean {
@@ -206,11 +206,11 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
 // loop polls beside the connection: GLib's own signal sources would start a thread.
 void X11SaverWindow::WatchSignals() {
     const sigset_t signals = EndingSignals();
-    signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (signal_fd_ < 0) return;
+    signal_fd_.Reset(signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (!signal_fd_) return;
     sigprocmask(SIG_BLOCK, &signals, nullptr);
     signal_source_ = g_unix_fd_add(
-        signal_fd_, G_IO_IN,
+        signal_fd_.get(), G_IO_IN,
         [](gint fd, GIOCondition, gpointer self) -> gboolean {
             signalfd_siginfo taken{};
             while (read(fd, &taken, sizeof taken) == sizeof taken) {
@@ -223,10 +223,9 @@ void X11SaverWindow::WatchSignals() {
 
 // After the unload a signal has its default effect again.
 void X11SaverWindow::StopWatchingSignals() {
-    if (signal_fd_ < 0) return;
+    if (!signal_fd_) return;
     g_source_remove(signal_source_);
-    close(signal_fd_);
-    signal_fd_ = -1;
+    signal_fd_.Reset();
     const sigset_t signals = EndingSignals();
     sigprocmask(SIG_UNBLOCK, &signals, nullptr);
 }
@@ -306,7 +305,7 @@ void X11SaverWindow::Unload() {
     blank_ = None;
     XSync(display_, False);
     StopWatchingSignals();
-    posix::FormUnloaded();
+    FormUnloaded();
 }
 
 void X11SaverWindow::Cls() {
@@ -379,13 +378,9 @@ void X11SaverWindow::Handle(const XEvent& event) {
 
 }  // namespace
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events) {
-    return std::make_unique<X11SaverWindow>(events);
-}
-
-void DrawOnHostWindow(HostHandle window) {
-    g_display_mode = true;
-    g_display_mode_window = static_cast<Window>(window);
+std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
+                                            std::optional<HostHandle> host_window) {
+    return std::make_unique<X11SaverWindow>(events, host_window);
 }
 
 }  // namespace glimra::platform

@@ -4,7 +4,8 @@
 #include <xcb/randr.h>
 
 #include <cmath>
-#include <cstdlib>
+
+#include "platform/posix/owners.h"
 
 namespace glimra::x11 {
 
@@ -19,17 +20,16 @@ Rect PrimaryMonitor(Display* display) {
     if (randr == nullptr || !randr->present) return whole;
     xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 5).sequence);
     const auto root = static_cast<xcb_window_t>(RootWindow(display, screen));
-    xcb_randr_get_monitors_reply_t* monitors = xcb_randr_get_monitors_reply(
-        connection, xcb_randr_get_monitors(connection, root, 1), nullptr);
+    const posix::Malloced<xcb_randr_get_monitors_reply_t> monitors(xcb_randr_get_monitors_reply(
+        connection, xcb_randr_get_monitors(connection, root, 1), nullptr));
     if (monitors == nullptr) return whole;
     Rect rect = whole;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors); it.rem > 0;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
          xcb_randr_monitor_info_next(&it)) {
         if (it.data->primary && it.data->width > 0 && it.data->height > 0) {
             rect = {it.data->x, it.data->y, it.data->width, it.data->height};
         }
     }
-    std::free(monitors);
     return rect;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/runtime/numbers.h"
+#include "runtime/numbers.h"
 
 #include <array>
 #include <charconv>
@@ -8,11 +8,9 @@
 #include <limits>
 #include <system_error>
 
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
-namespace glimra {
-
-void RaiseOverflow() { throw RuntimeError{kErrOverflow, L"溢出"}; }
+namespace glimra::runtime {
 
 namespace {
 
@@ -73,7 +71,7 @@ Int NearestInteger(double value) {
     const double rounded = std::nearbyint(value);  // the default mode rounds ties to even
     if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
           rounded <= static_cast<double>(std::numeric_limits<Int>::max()))) {
-        RaiseOverflow();
+        Raise(kErrOverflow);
     }
     return static_cast<Int>(rounded);
 }
@@ -107,4 +105,4 @@ std::wstring NumberText(double value) {
     return std::wstring(text.begin(), text.end());  // ASCII only by now
 }
 
-}  // namespace glimra
+}  // namespace glimra::runtime
