@@ -20,7 +20,7 @@ glimra_test_packages=(
   xvfb xdotool x11-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
   at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 dbus dbus-x11
-  lintian desktop-file-utils libxml2-utils mate-screensaver
+  lintian desktop-file-utils libxml2-utils mate-screensaver man-db mount libglib2.0-bin
 )
 
 # glimra_need_packages SCRIPT PACKAGE...: installs the missing packages when run as root;

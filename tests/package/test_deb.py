@@ -80,10 +80,8 @@ class Contents(unittest.TestCase):
     def test_mode_description_uses_only_what_the_stock_ones_use(self):
         self.assertEqual(output("xmllint", "--noout", root + MODE), (0, ""))
         ours = ElementTree.parse(root + MODE).getroot()
-        stock = [
-            ElementTree.parse(path).getroot()
-            for path in glob.glob(os.path.dirname(MODE) + "/*.xml")
-        ]
+        configs = glob.glob(os.path.dirname(MODE) + "/*.xml")  # the stock modes' descriptions
+        stock = [ElementTree.parse(path).getroot() for path in configs]
         self.assertEqual((ours.get("name"), ours.find("command").get("arg")), ("lumeck", "--root"))
         self.assertLessEqual({child.tag for child in ours}, {c.tag for mode in stock for c in mode})
         self.assertEqual((ours.tag, set(ours.attrib)), (stock[0].tag, set(stock[0].attrib)))
