@@ -13,6 +13,7 @@
 #include "platform/gtk/module.h"
 #include "platform/platform.h"
 #include "platform/posix/instance_lock.h"
+#include "platform/posix/saver_loop.h"
 #include "platform/posix/settings_store.h"
 #include "platform/posix/text.h"
 
@@ -103,8 +104,15 @@ void Guarded(void (*body)(void*), void* context) noexcept {
 // X11 hands every client the screen's own pixels.
 void DeclareDpiAwareness() {}
 
+// The saver has its own loop; GLib's serves the dialog.
 void RunMessageLoop() {
-    while (AnyFormLoaded()) g_main_context_iteration(nullptr, TRUE);
+    while (AnyFormLoaded()) {
+        if (posix::SaverLoopRunning()) {
+            posix::RunSaverLoopOnce();
+        } else {
+            g_main_context_iteration(nullptr, TRUE);
+        }
+    }
 }
 
 }  // namespace glimra::platform

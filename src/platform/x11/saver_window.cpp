@@ -5,21 +5,19 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <glib-unix.h>
-#include <glib.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 
 #include "platform/forms.h"
 #include "platform/platform.h"
 #include "platform/posix/owners.h"
 #include "platform/posix/process.h"
+#include "platform/posix/saver_loop.h"
 #include "platform/saver_window.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/saver_window.h"
 #include "platform/x11/screen.h"
 
 namespace glimra::platform {
@@ -53,15 +51,6 @@ bool ProducesCharacter(XKeyEvent key) {
     return length > 0 && keysym != XK_Delete && keysym != XK_KP_Delete;
 }
 
-// SIGTERM, from a screen-saver host, and SIGINT, from a terminal: both unload the form.
-sigset_t EndingSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    return signals;
-}
-
 Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
     const posix::Malloced<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(connection, cookie, nullptr));
@@ -85,7 +74,7 @@ Cursor BlankCursor(Display* display, Window window) {
     return cursor;
 }
 
-class X11SaverWindow final : public SaverWindow, public Surface {
+class X11SaverWindow final : public SaverWindow, public Surface, public posix::SaverLoopClient {
   public:
     X11SaverWindow(SaverEvents& events, std::optional<HostHandle> host_window)
         : events_(events), host_window_(host_window) {}
@@ -108,12 +97,21 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     void Cls() override;
     void PSet(float x, float y, std::uint32_t colour) override;
 
+    int DisplayFd() const override { return ConnectionNumber(display_); }
+    void BeforePoll() override { x11::DeliverQueued(); }
+    void AfterPoll(short revents) override {
+        if (revents != 0) x11::ReadAndDeliver();
+    }
+    void OnTimer() override {
+        if (loaded_) events_.Timer1_Timer();
+    }
+    // A host ends a display mode with SIGTERM; a terminal user the saver with SIGINT.
+    void OnEndingSignal() override { Unload(); }
+
   private:
     static void OnEvent(const XEvent& event, void* self);
     void Handle(const XEvent& event);
     void Grab();
-    void WatchSignals();
-    void StopWatchingSignals();
 
     SaverEvents& events_;
     std::optional<HostHandle> host_window_;  // a display mode's window; 0: the root window
@@ -132,9 +130,6 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     int cursor_count_ = 0;  // the pointer shows while this is 0 or more
     Cursor blank_ = None;
     Atom close_ = None;  // WM_DELETE_WINDOW
-    guint timer_ = 0;
-    posix::Fd signal_fd_;
-    guint signal_source_ = 0;
 };
 
 void X11SaverWindow::Load(std::int32_t interval_ms) {
@@ -188,46 +183,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
     FormLoaded();
-    timer_ = g_timeout_add(
-        static_cast<guint>(interval_ms),
-        [](gpointer self) -> gboolean {
-            Guarded([self] {
-                auto* window = static_cast<X11SaverWindow*>(self);
-                if (window->loaded_) window->events_.Timer1_Timer();
-            });
-            return G_SOURCE_CONTINUE;
-        },
-        this);
-    WatchSignals();
-}
-
-// The host ends a display mode with SIGTERM; a terminal user with SIGINT. Either unloads
-// the form, so that Form_Unload runs and the loop ends. They are read from a signalfd the
-// loop polls beside the connection: GLib's own signal sources would start a thread.
-void X11SaverWindow::WatchSignals() {
-    const sigset_t signals = EndingSignals();
-    signal_fd_.Reset(signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
-    if (!signal_fd_) return;
-    sigprocmask(SIG_BLOCK, &signals, nullptr);
-    signal_source_ = g_unix_fd_add(
-        signal_fd_.get(), G_IO_IN,
-        [](gint fd, GIOCondition, gpointer self) -> gboolean {
-            signalfd_siginfo taken{};
-            while (read(fd, &taken, sizeof taken) == sizeof taken) {
-            }
-            Guarded([self] { static_cast<X11SaverWindow*>(self)->Unload(); });
-            return G_SOURCE_CONTINUE;  // Unload has removed it
-        },
-        this);
-}
-
-// After the unload a signal has its default effect again.
-void X11SaverWindow::StopWatchingSignals() {
-    if (!signal_fd_) return;
-    g_source_remove(signal_source_);
-    signal_fd_.Reset();
-    const sigset_t signals = EndingSignals();
-    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+    posix::StartSaverLoop(*this, interval_ms);
 }
 
 void X11SaverWindow::Show() {
@@ -246,7 +202,7 @@ void X11SaverWindow::Grab() {
     bool keyboard = false;
     bool pointer = false;
     for (int attempt = 0; attempt < 25 && !(keyboard && pointer); ++attempt) {
-        if (attempt > 0) g_usleep(20000);
+        if (attempt > 0) usleep(20000);
         keyboard = keyboard || XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
                                              CurrentTime) == GrabSuccess;
         pointer = pointer || XGrabPointer(display_, window_, True,
@@ -291,7 +247,7 @@ void X11SaverWindow::Unload() {
     if (!loaded_) return;
     events_.Form_Unload();
     loaded_ = false;
-    g_source_remove(timer_);
+    posix::StopSaverLoop();
     if (own_window_) {
         XUngrabKeyboard(display_, CurrentTime);
         XUngrabPointer(display_, CurrentTime);
@@ -304,7 +260,6 @@ void X11SaverWindow::Unload() {
     if (blank_ != None) XFreeCursor(display_, blank_);
     blank_ = None;
     XSync(display_, False);
-    StopWatchingSignals();
     FormUnloaded();
 }
 
@@ -378,9 +333,13 @@ void X11SaverWindow::Handle(const XEvent& event) {
 
 }  // namespace
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
-                                            std::optional<HostHandle> host_window) {
-    return std::make_unique<X11SaverWindow>(events, host_window);
+}  // namespace glimra::platform
+
+namespace glimra::x11 {
+
+std::unique_ptr<platform::SaverWindow> NewSaverWindow(
+    platform::SaverEvents& events, std::optional<platform::HostHandle> host_window) {
+    return std::make_unique<platform::X11SaverWindow>(events, host_window);
 }
 
-}  // namespace glimra::platform
+}  // namespace glimra::x11
