@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "platform/gtk/module.h"
@@ -22,24 +23,32 @@ std::string ExecutableFolder() {
     return executable.substr(0, executable.rfind('/'));
 }
 
-const Module* Load() {
+// Each candidate that fails says why on stderr, beside the error that follows.
+const GlimraModule* Load() {
     const std::string folder = ExecutableFolder();
     // The build tree keeps the module beside the executable; an installed tree keeps the
     // executable in libexec/xscreensaver and the module in lib/lumeck.
     for (const std::string& candidate :
          {folder + "/" + kModuleFileName, folder + "/../../lib/lumeck/" + kModuleFileName}) {
         void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!library) continue;
-        const auto entry = reinterpret_cast<ModuleEntry>(dlsym(library, kModuleEntryName));
-        return entry ? entry() : nullptr;
+        const auto entry =
+            library != nullptr
+                ? reinterpret_cast<GlimraModuleEntry>(dlsym(library, kModuleEntryName))
+                : nullptr;
+        if (entry == nullptr) {
+            std::fprintf(stderr, "lumeck: %s\n", dlerror());
+            continue;
+        }
+        if (const GlimraModule* module = entry()) return module;
+        std::fprintf(stderr, "lumeck: %s: GTK cannot start\n", candidate.c_str());
     }
     return nullptr;
 }
 
 }  // namespace
 
-const Module& LoadedModule() {
-    static const Module* const module = Load();
+const GlimraModule& LoadedModule() {
+    static const GlimraModule* const module = Load();
     if (!module) runtime::Raise(runtime::kErrLoadingLibrary);
     return *module;
 }
