@@ -1,16 +1,14 @@
 """lumeck end to end on the two-head Xorg: the full-screen saver "/s" (the primary monitor on the
 right), the preview "/p <id>" and the display mode of X11 screen-saver hosts ("--root",
-"--window-id", XSCREENSAVER_WINDOW) in a window of another program, ids naming no window, and
-XScreenSaver as the real host, running lumeck installed into a prefix."""
+"--window-id", XSCREENSAVER_WINDOW) in a window of another program, and ids naming no window.
+tests/package runs the packaged lumeck under the real hosts."""
 
-import os
-import re
 import signal
 import unittest
 
 import xenv
 from glimratest import processes
-from glimratest.processes import Started, run
+from glimratest.processes import run
 from glimratest.waiting import wait_for
 
 
@@ -118,60 +116,6 @@ class Hosted(xenv.Case):
                 process = self.start(*args)
                 self.assertEqual(process.exit_status(30), 0)
                 self.assertEqual(self.xdotool("search", "--name", "^Form1$"), "")
-
-
-class UnderXScreenSaver(xenv.Case):
-    def test_activate_paints_input_goes_to_the_daemon_and_deactivate_ends_it(self):
-        prefix = self.state["folder"] + "/prefix"
-        home = self.state["folder"] + "/xss"
-        run(["cmake", "--install", os.environ["GLIMRA_BUILD_DIR"], "--prefix", prefix])
-        os.mkdir(home)
-        os.chown(home, 65534, 65534)
-        with open(home + "/.xscreensaver", "w") as conf:
-            conf.write("mode: one\nselected: 0\nlock: False\nfade: False\nunfade: False\n")
-            conf.write("splash: False\nprograms: lumeck --root\n")
-        env = {
-            "HOME": home,
-            "DISPLAY": self.display,
-            "PATH": prefix + "/libexec/xscreensaver:/usr/bin:/bin",
-        }
-        as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-
-        def command(*args):
-            xscreensaver_command = as_nobody + ["xscreensaver-command", *args]
-            return processes.call(xscreensaver_command, env=env).returncode
-
-        daemon = Started(as_nobody + ["xscreensaver", "--no-splash", "--verbose"], env)
-        self.addCleanup(daemon.exit_status, 30)
-        self.addCleanup(command, "-exit")
-        wait_for(lambda: command("-time") == 0, "the daemon to answer")
-
-        def forked():  # one per monitor, as its log on stderr says
-            return [
-                int(pid)
-                for pid in re.findall(r'"lumeck --root" in pid (\d+)', daemon.error_output())
-            ]
-
-        for end in ("-deactivate", "a key"):  # lumeck is on the daemon's path only in prefix
-            before = len(forked())
-            self.assertEqual(command("-activate"), 0)
-            pids = wait_for(lambda: forked()[before:], "lumeck forked by the daemon")
-            wait_for(lambda: self.dots(xenv.PRIMARY), "dots on the primary monitor")
-            if end == "-deactivate":
-                command(end)
-
-            def stopped():  # a key goes to the daemon, which unblanks and ends lumeck
-                if end == "a key":
-                    self.xdotool("key", "a")
-                return not any(map(processes.running, pids))
-
-            wait_for(stopped, f"lumeck to end after {end}")
-        left = run(["pgrep", "-u", "65534", "-f", prefix], check=False)
-        self.assertEqual(left, "", "something was left behind")
-        # The installed program finds its GTK module from its own path.
-        dialog = self.start_program(prefix + "/libexec/xscreensaver/lumeck")
-        wait_for(lambda: self.xdotool("search", "--name", "^配置$"), "the installed dialog")
-        self.assertTrue(dialog.running())
 
 
 if __name__ == "__main__":
