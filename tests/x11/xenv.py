@@ -77,10 +77,7 @@ class Case(unittest.TestCase):
         return int(answer)
 
     def start(self, *args, **extra_env):
-        return self.start_program(os.environ["GLIMRA_LUMECK"], *args, **extra_env)
-
-    def start_program(self, program, *args, **extra_env):
-        process = Started([program, *args], env=env(self.state, **extra_env))
+        process = Started([os.environ["GLIMRA_LUMECK"], *args], env=env(self.state, **extra_env))
         self.addCleanup(process.end)
         return process
 
