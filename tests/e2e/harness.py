@@ -168,18 +168,24 @@ class SaverCase(unittest.TestCase):
         """The process's focus, active window and the cursor: the last line of tree."""
         return self.driver("tree", pid)[-1]
 
-    def wait_for_keyboard(self, pid, window, title):
+    def wait_for_keyboard(self, pid, window, *titles):
         """Waits until keys reach the window: Wine has made it the active window and the X server
-        has given it the input focus. A key pressed before then goes elsewhere."""
+        gives the input focus to one of the process's windows, named by titles (Wine hands a
+        key to the thread's focus). A key pressed before then goes elsewhere."""
         active = lambda: self.gui_state(pid)["active"] == window["hwnd"]  # noqa: E731
-        wait_for(active, f"{title} to be the active window")
+        wait_for(active, f"{titles[0]} to be the active window")
 
         def focused():
             focus = run(["xdotool", "getwindowfocus"], env=self.env, check=False).split()
-            named = run(["xdotool", "search", "--name", f"^{title}$"], env=self.env, check=False)
-            return focus and focus[0] in named.split()
+            for title in titles:
+                named = run(
+                    ["xdotool", "search", "--name", f"^{title}$"], env=self.env, check=False
+                )
+                if focus and focus[0] in named.split():
+                    return True
+            return False
 
-        wait_for(focused, f"the X input focus on {title}")
+        wait_for(focused, f"the X input focus on {' or '.join(titles)}")
 
     def windows(self, pid):
         return self.driver("tree", pid)[:-1]

@@ -118,7 +118,7 @@ class Dialog(SaverCase):
         self.assertEqual(box["owner"], window["hwnd"])
         form = next(w for w in self.windows(pid) if w["hwnd"] == window["hwnd"])
         self.assertEqual(form["shown"], [1, 0], "shown and disabled")
-        self.wait_for_keyboard(pid, box, "Lumeck")
+        self.wait_for_keyboard(pid, box, "Lumeck", "配置")
         self.xdotool("key", "Return")
         self.assertEqual(self.exit_code(pid), 70)
         self.assertEqual(self.stored(), {})
