@@ -30,6 +30,17 @@ def ended(process, timeout):
     return poll(lambda: process.poll() is not None, timeout)
 
 
+def dots(display, area, width=None):
+    """The non-black blobs of a display inside area (x, y, width, height); with a width, only
+    the whole dots that wide."""
+    left, top, area_width, area_height = area
+    rect = pictures.Rect(left, top, left + area_width, top + area_height)
+    found = pictures.blobs(dict(os.environ, DISPLAY=display), rect, connectivity=4)
+    if width is None:
+        return found
+    return [blob for blob in found if (blob.width, blob.height) == (width, width)]
+
+
 def load_state():
     with open(os.environ["GLIMRA_X11_STATE"]) as state:
         return json.load(state)
@@ -82,11 +93,8 @@ class Case(unittest.TestCase):
         return process
 
     def dots(self, rect, width=None):
-        """The 4-connected blobs in rect; with a width, only the whole dots of that width."""
-        found = pictures.blobs(env(self.state), rect, connectivity=4)
-        if width is None:
-            return found
-        return [blob for blob in found if (blob.width, blob.height) == (width, width)]
+        """The 4-connected blobs in rect (a Rect); with a width, only the whole dots that wide."""
+        return dots(self.display, (rect.left, rect.top, rect.width, rect.height), width)
 
     def painted(self, width):
         """Waits for at least three dots of the pen's width in the host's window."""
