@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/gtk/module.h"
+#include "platform/posix/process.h"
 #include "platform/runtime/runtime_error.h"
 
 namespace glimra::gtk {
@@ -24,7 +25,12 @@ std::string ExecutableFolder() {
     return executable.substr(0, executable.rfind('/'));
 }
 
-const Module* Load() {
+struct Loaded {
+    const Module* module = nullptr;
+    bool started = true;  // false: the module is there, but GTK found no display
+};
+
+Loaded Load() {
     const std::string folder = ExecutableFolder();
     // The build tree keeps the module beside the executable; an installed tree keeps the
     // executable in libexec/xscreensaver and the module in lib/lumeck.
@@ -33,17 +39,19 @@ const Module* Load() {
         void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!library) continue;
         const auto entry = reinterpret_cast<ModuleEntry>(dlsym(library, kModuleEntryName));
-        return entry ? entry() : nullptr;
+        const Module* module = entry ? entry() : nullptr;
+        return {module, !entry || module != nullptr};
     }
-    return nullptr;
+    return {};
 }
 
 }  // namespace
 
 const Module& LoadedModule() {
-    static const Module* const module = Load();
-    if (!module) throw RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
-    return *module;
+    static const Loaded loaded = Load();
+    if (!loaded.started) posix::EndWithoutDisplay();
+    if (!loaded.module) throw RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
+    return *loaded.module;
 }
 
 }  // namespace glimra::gtk

@@ -34,7 +34,8 @@ inline constexpr const char* kModuleFileName = "lumeck-gtk.so";
 
 // Loads the module on first use: beside the executable (the build tree), then in
 // ../../lib/lumeck relative to it (an installed tree keeps the executable in
-// libexec/xscreensaver). Raises a RuntimeError when it cannot.
+// libexec/xscreensaver). Raises a RuntimeError when it cannot; when GTK finds no display,
+// the process ends with that said on stderr.
 const Module& LoadedModule();
 
 }  // namespace glimra::gtk

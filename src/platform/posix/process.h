@@ -13,6 +13,10 @@ void FormUnloaded();
 // its grabs and let the box be used.
 void OnBeforeErrorBox(void (*release)());
 
+// Without a display to open: one line on stderr, and the end with status 1. The X
+// connection and the GTK module both end here.
+[[noreturn]] void EndWithoutDisplay();
+
 // The standard run-time error report: the box, then the end with the error's number.
 [[noreturn]] void ReportRuntimeError(int number, const wchar_t* description);
 

@@ -1,9 +1,13 @@
 #include "platform/posix/settings_store.h"
 
+#include <fcntl.h>
 #include <glib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <limits>
 #include <memory>
 
 #include "platform/platform.h"
@@ -23,14 +27,59 @@ struct ErrorFree {
 };
 using Error = std::unique_ptr<GError, ErrorFree>;
 
-KeyFile Load(const std::string& file) {
+// The bytes of a regular file of at most `limit` bytes; nothing for anything else. A FIFO,
+// a device or a folder is no settings file: it counts as nothing stored, and O_NONBLOCK
+// keeps open() from waiting for a FIFO's writer (the check is made on what was opened, so
+// a swap cannot slip by).
+std::string RegularFileBytes(const std::string& file, off_t limit) {
+    const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string bytes;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= limit) {
+        bytes.resize(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        ssize_t got = 0;
+        while (done < bytes.size() && (got = read(fd, &bytes[done], bytes.size() - done)) > 0) {
+            done += static_cast<std::size_t>(got);
+        }
+        bytes.resize(done);
+    }
+    close(fd);
+    return bytes;
+}
+
+// Editors on Windows begin a UTF-8 file with a byte-order mark; the key file does not
+// expect one, so it is read as if it were not there.
+KeyFile Load(const std::string& file, off_t limit) {
     KeyFile keys(g_key_file_new());
+    const std::string bytes = RegularFileBytes(file, limit);
+    const std::string_view mark = "\xEF\xBB\xBF";
+    const std::size_t start = bytes.starts_with(mark) ? mark.size() : 0;
     GError* error = nullptr;
-    if (!g_key_file_load_from_file(keys.get(), file.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
+    if (!g_key_file_load_from_data(keys.get(), bytes.data() + start, bytes.size() - start,
+                                   G_KEY_FILE_KEEP_COMMENTS, &error)) {
         g_error_free(error);
-        return KeyFile(g_key_file_new());  // missing, unreadable or malformed: nothing stored
+        keys.reset(g_key_file_new());  // missing, unreadable or malformed: nothing stored
     }
     return keys;
+}
+
+// Where a link leads, link after link (a relative target counts from the link's folder);
+// the path itself when it is no link. A loop or a too long chain gives the last link.
+std::string LinkTarget(std::string path) {
+    for (int hop = 0; hop < 40 && g_file_test(path.c_str(), G_FILE_TEST_IS_SYMLINK); ++hop) {
+        gchar* target = g_file_read_link(path.c_str(), nullptr);
+        if (target == nullptr) break;
+        gchar* folder = g_path_get_dirname(path.c_str());
+        gchar* joined = g_path_is_absolute(target) ? g_strdup(target)
+                                                   : g_build_filename(folder, target, nullptr);
+        path = joined;
+        g_free(joined);
+        g_free(folder);
+        g_free(target);
+    }
+    return path;
 }
 
 [[noreturn]] void RaiseWriteError(const GError* error) {
@@ -43,9 +92,14 @@ KeyFile Load(const std::string& file) {
 
 }  // namespace
 
+// A relative XDG_CONFIG_HOME is ignored, as the base-directory rules say.
 std::string SettingsFile(std::string_view app) {
-    gchar* path = g_build_filename(g_get_user_config_dir(), std::string(app).c_str(),
-                                   "settings.ini", nullptr);
+    const char* config_home = std::getenv("XDG_CONFIG_HOME");
+    gchar* path =
+        config_home != nullptr && config_home[0] == '/'
+            ? g_build_filename(config_home, std::string(app).c_str(), "settings.ini", nullptr)
+            : g_build_filename(g_get_home_dir(), ".config", std::string(app).c_str(),
+                               "settings.ini", nullptr);
     std::string file(path);
     g_free(path);
     return file;
@@ -53,17 +107,24 @@ std::string SettingsFile(std::string_view app) {
 
 std::wstring ReadSetting(const std::string& file, std::string_view section, std::string_view key,
                          std::wstring_view default_text) {
-    const KeyFile keys = Load(file);
-    gchar* value = g_key_file_get_string(keys.get(), std::string(section).c_str(),
-                                         std::string(key).c_str(), nullptr);
+    // A file of two settings takes a few dozen bytes. A parsed key file keeps much of its
+    // memory in the process after it is freed, so a far larger one, which no one wrote
+    // for this program, is not read: the saver would carry it for its whole life.
+    constexpr off_t kLargestRead = 64 * 1024;
+    gchar* value =
+        g_key_file_get_string(Load(file, kLargestRead).get(), std::string(section).c_str(),
+                              std::string(key).c_str(), nullptr);
     if (value == nullptr) return std::wstring(default_text);
     std::wstring text = FromUtf8(value);
     g_free(value);
     return text;
 }
 
-void WriteSetting(const std::string& file, std::string_view section, std::string_view key,
+// A symlinked settings file stays a link: the write goes to its target, replaced in the
+// target's folder, with the target's mode (a 0600 file stays private).
+void WriteSetting(const std::string& link, std::string_view section, std::string_view key,
                   std::wstring_view text) {
+    const std::string file = LinkTarget(link);
     gchar* folder = g_path_get_dirname(file.c_str());
     const int made = g_mkdir_with_parents(folder, 0700);
     const int mkdir_errno = errno;
@@ -78,11 +139,21 @@ void WriteSetting(const std::string& file, std::string_view section, std::string
     if (access(file.c_str(), W_OK) != 0 && errno == EACCES) {
         throw RuntimeError{kErrPermissionDenied, L"拒绝的权限"};
     }
-    const KeyFile keys = Load(file);
+    struct stat info {};
+    const int mode = stat(file.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : 0666;
+    const KeyFile keys = Load(file, std::numeric_limits<off_t>::max());  // keeps all it holds
     g_key_file_set_string(keys.get(), std::string(section).c_str(), std::string(key).c_str(),
                           ToUtf8(text).c_str());
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(keys.get(), &length, nullptr);
     GError* error = nullptr;
-    if (!g_key_file_save_to_file(keys.get(), file.c_str(), &error)) {
+    const gboolean saved =
+        g_file_set_contents_full(file.c_str(), data, static_cast<gssize>(length),
+                                 static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                                                    G_FILE_SET_CONTENTS_DURABLE),
+                                 mode, &error);
+    g_free(data);
+    if (!saved) {
         const Error owned(error);
         RaiseWriteError(owned.get());
     }

@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "platform/platform.h"
+#include "platform/posix/process.h"
 
 namespace glimra::x11 {
 
@@ -72,7 +73,7 @@ GSourceFuncs g_funcs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
 Display* Connection() {
     if (g_display != nullptr) return g_display;
     g_display = XOpenDisplay(nullptr);
-    if (g_display == nullptr) throw RuntimeError{kErrInvalidCall, L"无效的过程调用或参数"};
+    if (g_display == nullptr) posix::EndWithoutDisplay();
     XSetErrorHandler(OnError);
     GSource* source = g_source_new(&g_funcs, sizeof(XSource));
     auto* x = reinterpret_cast<XSource*>(source);
