@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/runtime/numbers.h"
-#include "platform/runtime/random.h"
+#include "runtime/numbers.h"
+#include "runtime/random.h"
 #include "saver/painter.h"
 
 namespace glimra {
 namespace {
+
+using namespace runtime;
 
 // Draws nothing, but keeps the point so that the work cannot be optimised away.
 class NullSurface final : public Surface {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::platform {
 

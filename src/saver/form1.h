@@ -3,7 +3,7 @@
 // a character key or a real movement of the mouse unless it is a preview.
 #include <memory>
 
-#include "platform/runtime/random.h"
+#include "runtime/random.h"
 #include "platform/saver_window.h"
 #include "saver/mouse_rule.h"
 #include "saver/painter.h"
@@ -37,7 +37,7 @@ class Form1 final : public platform::SaverEvents {
     std::unique_ptr<platform::SaverWindow> window_;
     PointPainter painter_;
     MouseMoveRule mouse_;
-    ClockRandom random_;
+    runtime::ClockRandom random_;
 };
 
 }  // namespace glimra

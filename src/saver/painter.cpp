@@ -10,7 +10,8 @@ int ColourComponent(float draw) {
 
 // x and y are floored from double products, which are exact for a float draw and a size
 // in whole twips; a draw below 1 keeps them below the size.
-void PointPainter::createpoint(std::int16_t pointlimit, Surface& surface, RandomSource& random) {
+void PointPainter::createpoint(std::int16_t pointlimit, Surface& surface,
+                               runtime::RandomSource& random) {
     if (number_ >= pointlimit) {
         surface.Cls();
         number_ = 0;

@@ -3,14 +3,14 @@
 // dots. Pure drawing logic over a surface; the saver window supplies the real one.
 #include <cstdint>
 
-#include "platform/runtime/random.h"
+#include "runtime/random.h"
 #include "platform/surface.h"
 
 namespace glimra {
 
 class PointPainter {
   public:
-    void createpoint(std::int16_t pointlimit, Surface& surface, RandomSource& random);
+    void createpoint(std::int16_t pointlimit, Surface& surface, runtime::RandomSource& random);
     std::int16_t number() const { return number_; }
 
   private:

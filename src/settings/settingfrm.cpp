@@ -3,7 +3,7 @@
 #include "maker.h"
 #include "pictures.h"
 #include "platform/platform.h"
-#include "platform/runtime/numbers.h"
+#include "runtime/numbers.h"
 #include "settings/stepping.h"
 #include "startup/module1.h"
 #include "startup/settings_rules.h"
@@ -42,7 +42,7 @@ void Settingfrm::Show() { window_->Show(); }
 
 void Settingfrm::Form_Load() {
     window_->SetValue(layout::kHspeed, Module1::drawinterval);
-    window_->SetText(layout::kTxtNum, NumberText(Module1::pointlimit));
+    window_->SetText(layout::kTxtNum, runtime::NumberText(Module1::pointlimit));
 }
 
 void Settingfrm::Control_Click(int control) {
@@ -81,7 +81,7 @@ void Settingfrm::Command3_Click() {
     platform::SaveSetting(kSettingsApp, kSettingsSection, kPointCountRule.key,
                           window_->Text(layout::kTxtNum));
     platform::SaveSetting(kSettingsApp, kSettingsSection, kIntervalRule.key,
-                          NumberText(window_->Value(layout::kHspeed)));
+                          runtime::NumberText(window_->Value(layout::kHspeed)));
     window_->Unload();
 }
 

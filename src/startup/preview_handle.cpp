@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/runtime/numbers.h"
+#include "runtime/numbers.h"
 #include "startup/command_line.h"
 
 namespace glimra {
@@ -53,9 +53,9 @@ std::optional<platform::HostHandle> PreviewHandle(std::wstring_view argument_tex
     const std::wstring_view text = PreviewHandleText(argument_text);
     if (form == platform::HostHandleForm::kX11) {
         if (const std::optional<double> hex = HexValue(text)) return X11Window(*hex);
-        return X11Window(std::nearbyint(Val(text)));
+        return X11Window(std::nearbyint(runtime::Val(text)));
     }
-    return WindowsHandle(std::nearbyint(Val(text)));
+    return WindowsHandle(std::nearbyint(runtime::Val(text)));
 }
 
 }  // namespace glimra

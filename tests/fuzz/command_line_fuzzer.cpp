@@ -2,11 +2,12 @@
 // follows the path and its blanks, and a handle is always one the platform can name.
 // clang-format off
 #include "fuzz_support.h"
-#include "platform/runtime/argument_text.h"
+#include "runtime/argument_text.h"
 #include "startup/command_line.h"
 #include "startup/preview_handle.h"
 
 using namespace glimra;
+using namespace glimra::runtime;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::wstring line = Utf16Units(data, size), argument = ArgumentText(line);

@@ -5,10 +5,11 @@
 #include <cwctype>
 
 #include "fuzz_support.h"
-#include "platform/runtime/numbers.h"
-#include "platform/runtime/runtime_error.h"
+#include "runtime/numbers.h"
+#include "runtime/runtime_error.h"
 
 using namespace glimra;
+using namespace glimra::runtime;
 
 // Overflow exactly when the nearest integer, ties to even, lies outside the type.
 void CheckConversion(double value, double min, double max, auto convert) {

@@ -18,6 +18,7 @@ namespace glimra::posix {
 namespace {
 
 namespace fs = std::filesystem;
+using runtime::RuntimeError, runtime::kErrInvalidCall, runtime::kErrPermissionDenied;
 using namespace std::literals;
 
 class Posix : public ::testing::Test {

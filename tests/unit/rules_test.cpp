@@ -11,12 +11,12 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/runtime/argument_text.h"
-#include "platform/runtime/numbers.h"
-#include "platform/runtime/random.h"
-#include "platform/runtime/runtime_error.h"
-#include "platform/runtime/scaling.h"
-#include "platform/runtime/scrolling.h"
+#include "runtime/argument_text.h"
+#include "runtime/numbers.h"
+#include "runtime/random.h"
+#include "runtime/runtime_error.h"
+#include "platform/scaling.h"
+#include "platform/scrolling.h"
 #include "saver/mouse_rule.h"
 #include "saver/painter.h"
 #include "settings/layout.h"
@@ -30,6 +30,9 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:argz_add_sep
 
 namespace glimra {
 namespace {
+
+using namespace runtime;
+using namespace platform;
 // clang-format off
 using Int = std::optional<std::int64_t>;  // nothing: no handle, or the overflow error
 constexpr double kInf = HUGE_VAL;

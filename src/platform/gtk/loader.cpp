@@ -8,7 +8,7 @@
 
 #include "platform/gtk/module.h"
 #include "platform/posix/process.h"
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::gtk {
 
@@ -50,7 +50,7 @@ Loaded Load() {
 const Module& LoadedModule() {
     static const Loaded loaded = Load();
     if (!loaded.started) posix::EndWithoutDisplay();
-    if (!loaded.module) throw RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
+    if (!loaded.module) throw runtime::RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
     return *loaded.module;
 }
 

@@ -116,7 +116,7 @@ void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_
 void Guarded(void (*body)(void*), void* context) noexcept {
     try {
         body(context);
-    } catch (const RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         posix::ReportRuntimeError(error.number, error.description.c_str());
     } catch (const std::bad_alloc&) {
         posix::ReportRuntimeError(7, L"内存不足");

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/runtime/argument_text.h"
-#include "platform/runtime/numbers.h"
+#include "runtime/argument_text.h"
+#include "runtime/numbers.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/screen.h"
@@ -16,9 +16,9 @@ namespace glimra::win32 {
 // The box is owned by the loaded form, which it disables while it shows, so that the form
 // takes no second click behind it. Over the full-screen saver it must come above the
 // topmost window, with the pointer that the saver hid.
-void ReportRuntimeError(const RuntimeError& error) {
+void ReportRuntimeError(const runtime::RuntimeError& error) {
     const std::wstring text =
-        L"运行时错误 '" + NumberText(error.number) + L"':\n\n" + error.description;
+        L"运行时错误 '" + runtime::NumberText(error.number) + L"':\n\n" + error.description;
     while (::ShowCursor(TRUE) < 0) {
     }
     MessageBoxW(Form::LoadedWindow(), text.c_str(), L"Lumeck",
@@ -80,7 +80,7 @@ bool PrevInstance() {
 
 void End() { ExitProcess(0); }
 
-std::wstring CommandText() { return ArgumentText(GetCommandLineW(), OwnPaths()); }
+std::wstring CommandText() { return runtime::ArgumentText(GetCommandLineW(), OwnPaths()); }
 
 void MsgBox(std::wstring_view text, std::wstring_view title) {
     MessageBoxW(nullptr, std::wstring(text).c_str(), std::wstring(title).c_str(),
@@ -100,7 +100,7 @@ void RunMessageLoop() {
     while (win32::Form::AnyLoaded()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return;
-        if (got == -1) win32::ReportRuntimeError({kErrInternal, L"内部错误"});
+        if (got == -1) win32::ReportRuntimeError({runtime::kErrInternal, L"内部错误"});
         if (win32::Form::PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -5,13 +5,13 @@
 
 #include <new>
 
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::win32 {
 
 // The standard report of an unhandled error: its number and description in a message
 // box owned by the loaded form, then the process ends with the error's number.
-[[noreturn]] void ReportRuntimeError(const RuntimeError& error);
+[[noreturn]] void ReportRuntimeError(const runtime::RuntimeError& error);
 
 // Runs `body`, turning anything it throws into the standard report, so that no exception
 // reaches Win32. Every window procedure goes through here.
@@ -19,12 +19,12 @@ template <typename Body>
 auto Guarded(Body&& body) noexcept -> decltype(body()) {
     try {
         return body();
-    } catch (const RuntimeError& error) {
+    } catch (const runtime::RuntimeError& error) {
         ReportRuntimeError(error);
     } catch (const std::bad_alloc&) {
         ReportRuntimeError({7, L"内存不足"});
     } catch (...) {
-        ReportRuntimeError({kErrInternal, L"内部错误"});
+        ReportRuntimeError({runtime::kErrInternal, L"内部错误"});
     }
 }
 

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/runtime/scaling.h"
-#include "platform/runtime/scrolling.h"
+#include "platform/scaling.h"
+#include "platform/scrolling.h"
 #include "platform/win32/delayed.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
@@ -82,8 +82,8 @@ void FitLabel(RECT& place, std::wstring_view caption, HFONT font) {
 }
 
 RECT PixelRect(int left, int top, int right, int bottom, int dpi) {
-    return {TwipsToPixels(left, dpi), TwipsToPixels(top, dpi), TwipsToPixels(right, dpi),
-            TwipsToPixels(bottom, dpi)};
+    return {platform::TwipsToPixels(left, dpi), platform::TwipsToPixels(top, dpi),
+            platform::TwipsToPixels(right, dpi), platform::TwipsToPixels(bottom, dpi)};
 }
 
 // A control's place on the client area, in pixels: frames place what they hold.
@@ -143,8 +143,8 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
 
     DialogSpec spec_;
     DialogEvents& events_;
-    int dpi_ = kDesignDpi;  // what the controls, fonts and pictures are laid out at
-    HWND focus_ = nullptr;  // where the focus goes back when the dialog is activated
+    int dpi_ = platform::kDesignDpi;  // what the controls, fonts and pictures are laid out at
+    HWND focus_ = nullptr;            // where the focus goes back when the dialog is activated
     HWND image_ = nullptr;
     win32::GdiObject<HFONT> default_font_;
     win32::GdiObject<HFONT> song_font_;
@@ -197,8 +197,8 @@ void Win32DialogWindow::OnCreate() {
     SetWindowTextW(hWnd(), std::wstring(spec_.caption).c_str());
     dpi_ = win32::WindowDpi(hWnd());
     RECT frame = PixelRect(0, 0, spec_.client_width, spec_.client_height, dpi_);
-    OffsetRect(&frame, TwipsToPixels(spec_.client_left, dpi_),
-               TwipsToPixels(spec_.client_top, dpi_));
+    OffsetRect(&frame, platform::TwipsToPixels(spec_.client_left, dpi_),
+               platform::TwipsToPixels(spec_.client_top, dpi_));
     win32::AdjustFrame(frame, kDialogStyle, dpi_);
     SetWindowPos(hWnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -228,8 +228,8 @@ void Win32DialogWindow::FitClient() {
     RECT client{};
     GetWindowRect(hWnd(), &window);
     GetClientRect(hWnd(), &client);
-    const int width = TwipsToPixels(spec_.client_width, dpi_);
-    const int height = TwipsToPixels(spec_.client_height, dpi_);
+    const int width = platform::TwipsToPixels(spec_.client_width, dpi_);
+    const int height = platform::TwipsToPixels(spec_.client_height, dpi_);
     if (client.right == width && client.bottom == height) return;
     SetWindowPos(hWnd(), nullptr, 0, 0, window.right - window.left + width - client.right,
                  window.bottom - window.top + height - client.bottom,

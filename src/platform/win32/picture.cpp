@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/runtime/scaling.h"
+#include "platform/scaling.h"
 #include "platform/win32/delayed.h"
 
 namespace glimra::win32 {
@@ -66,8 +66,10 @@ bool Scale(IWICImagingFactory& factory, IWICBitmapSource*& source, int dpi,
     UINT height = 0;
     if (FAILED(source->GetSize(&width, &height))) return false;
     const int from_x = static_cast<int>(width), from_y = static_cast<int>(height);
-    const int to_x = ScaledPixels(from_x, dpi), to_y = ScaledPixels(from_y, dpi);
-    const int zoom_x = WholeZoom(from_x, to_x), zoom_y = WholeZoom(from_y, to_y);
+    const int to_x = platform::ScaledPixels(from_x, dpi),
+              to_y = platform::ScaledPixels(from_y, dpi);
+    const int zoom_x = platform::WholeZoom(from_x, to_x),
+              zoom_y = platform::WholeZoom(from_y, to_y);
     if (zoom_x > 1 || zoom_y > 1) {
         if (FAILED(factory.CreateBitmapScaler(blocks.put())) ||
             FAILED(blocks->Initialize(source, static_cast<UINT>(from_x * zoom_x),

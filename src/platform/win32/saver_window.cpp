@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include "platform/runtime/scaling.h"
+#include "platform/scaling.h"
 #include "platform/win32/form.h"
 #include "platform/win32/screen.h"
 #include "platform/win32/window_surface.h"
@@ -128,7 +128,7 @@ void Win32SaverWindow::OnTimer(UINT_PTR timer) {
 }
 
 void Win32SaverWindow::OnMouseMove(LPARAM lparam) {
-    const float twips = TwipsPerPixel(win32::WindowDpi(hWnd()));
+    const float twips = platform::TwipsPerPixel(win32::WindowDpi(hWnd()));
     events_.Form_MouseMove(static_cast<float>(GET_X_LPARAM(lparam)) * twips,
                            static_cast<float>(GET_Y_LPARAM(lparam)) * twips);
 }

@@ -6,7 +6,7 @@
 
 #include "platform/platform.h"
 
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 #include "platform/win32/handles.h"
 
 namespace glimra::platform {
@@ -20,8 +20,9 @@ std::wstring KeyPath(std::wstring_view app, std::wstring_view section) {
 }
 
 [[noreturn]] void RaiseStoreError(LSTATUS status) {
-    if (status == ERROR_ACCESS_DENIED) throw RuntimeError{kErrPermissionDenied, L"拒绝的权限"};
-    throw RuntimeError{kErrInvalidCall, L"无效的过程调用或参数"};
+    if (status == ERROR_ACCESS_DENIED)
+        throw runtime::RuntimeError{runtime::kErrPermissionDenied, L"拒绝的权限"};
+    throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无效的过程调用或参数"};
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/runtime/scaling.h"
+#include "platform/scaling.h"
 #include "platform/win32/screen.h"
 
 namespace glimra::win32 {
@@ -32,7 +32,7 @@ void WindowSurface::Detach() {
 }
 
 // Read at every call, as the window may come to another DPI.
-float WindowSurface::TwipsPerPixel() const { return glimra::TwipsPerPixel(WindowDpi(window_)); }
+float WindowSurface::TwipsPerPixel() const { return platform::TwipsPerPixel(WindowDpi(window_)); }
 
 float WindowSurface::Width() const {
     return static_cast<float>(OuterSize(window_).cx) * TwipsPerPixel();
@@ -78,8 +78,8 @@ void WindowSurface::Remember(const RECT& box) {
 // to the window. Ellipse without a pen leaves out the right and bottom edges, hence the +1.
 void WindowSurface::PSet(float x, float y, std::uint32_t colour) {
     const int dpi = WindowDpi(window_);
-    const float twips = glimra::TwipsPerPixel(dpi);
-    const int width = ScaledPixels(draw_width_, dpi);
+    const float twips = platform::TwipsPerPixel(dpi);
+    const int width = platform::ScaledPixels(draw_width_, dpi);
     const int px = static_cast<int>(std::floor(x / twips));
     const int py = static_cast<int>(std::floor(y / twips));
     const HDC dc = dc_->get();

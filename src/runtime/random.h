@@ -3,7 +3,7 @@
 // single-precision value in [0, 1). An interface, so that tests can script the draws.
 #include <cstdint>
 
-namespace glimra {
+namespace glimra::runtime {
 
 class RandomSource {
   public:
@@ -31,4 +31,4 @@ class ClockRandom final : public RandomSource {
     std::uint64_t reseeds_ = 0;
 };
 
-}  // namespace glimra
+}  // namespace glimra::runtime

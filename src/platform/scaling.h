@@ -2,7 +2,7 @@
 // Lengths at the display's own DPI. The layout is in twips (1/1440 inch), which follow the
 // display by themselves; pens, pictures and icons are made for 96 DPI (100 %) and scale
 // with the DPI, so that they look as large as at 100 %, only sharper.
-namespace glimra {
+namespace glimra::platform {
 
 inline constexpr int kDesignDpi = 96;
 
@@ -19,4 +19,4 @@ int ScaledPixels(int pixels, int dpi);
 // `to`, then mixes pixels, and only where two enlarged pixels meet.
 int WholeZoom(int from, int to);
 
-}  // namespace glimra
+}  // namespace glimra::platform

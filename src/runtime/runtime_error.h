@@ -4,7 +4,7 @@
 // crosses into Win32: every window procedure catches it.
 #include <string>
 
-namespace glimra {
+namespace glimra::runtime {
 
 struct RuntimeError {
     int number;
@@ -19,4 +19,4 @@ inline constexpr int kErrPermissionDenied = 70;
 
 [[noreturn]] void RaiseOverflow();
 
-}  // namespace glimra
+}  // namespace glimra::runtime

@@ -1,4 +1,4 @@
-#include "platform/runtime/scrolling.h"
+#include "platform/scrolling.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "platform/runtime/scaling.h"
+#include "platform/scaling.h"
 
 #include <cstdint>
 
-namespace glimra {
+namespace glimra::platform {
 
 namespace {
 
@@ -29,4 +29,4 @@ int WholeZoom(int from, int to) {
     return (to + from - 1) / from;
 }
 
-}  // namespace glimra
+}  // namespace glimra::platform

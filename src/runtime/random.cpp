@@ -1,8 +1,8 @@
-#include "platform/runtime/random.h"
+#include "runtime/random.h"
 
 #include <chrono>
 
-namespace glimra {
+namespace glimra::runtime {
 
 namespace {
 
@@ -36,4 +36,4 @@ float ClockRandom::Next() {
     return static_cast<float>(Mix(state_) >> 40) * (1.0f / 16777216.0f);
 }
 
-}  // namespace glimra
+}  // namespace glimra::runtime

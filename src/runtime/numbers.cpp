@@ -1,4 +1,4 @@
-#include "platform/runtime/numbers.h"
+#include "runtime/numbers.h"
 
 #include <array>
 #include <charconv>
@@ -8,9 +8,9 @@
 #include <limits>
 #include <system_error>
 
-#include "platform/runtime/runtime_error.h"
+#include "runtime/runtime_error.h"
 
-namespace glimra {
+namespace glimra::runtime {
 
 void RaiseOverflow() { throw RuntimeError{kErrOverflow, L"溢出"}; }
 
@@ -107,4 +107,4 @@ std::wstring NumberText(double value) {
     return std::wstring(text.begin(), text.end());  // ASCII only by now
 }
 
-}  // namespace glimra
+}  // namespace glimra::runtime

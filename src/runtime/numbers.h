@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace glimra {
+namespace glimra::runtime {
 
 // The leading number of a text, as a double; 0 when the text has none.
 //
@@ -26,4 +26,4 @@ std::int32_t CLng(double value);
 // ("200.5"), and exponent form where the magnitude calls for it ("1E+15").
 std::wstring NumberText(double value);
 
-}  // namespace glimra
+}  // namespace glimra::runtime

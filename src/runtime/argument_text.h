@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace glimra {
+namespace glimra::runtime {
 
 // The command line without the program's path and the blanks that follow it. The path
 // ends at its closing quote when it starts with one, otherwise at the first blank. The
@@ -19,4 +19,4 @@ std::wstring ArgumentText(std::wstring_view command_line);
 // file names do; any other command line is taken apart as above.
 std::wstring ArgumentText(std::wstring_view command_line, std::span<const std::wstring> own_paths);
 
-}  // namespace glimra
+}  // namespace glimra::runtime

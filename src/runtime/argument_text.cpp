@@ -1,6 +1,6 @@
-#include "platform/runtime/argument_text.h"
+#include "runtime/argument_text.h"
 
-namespace glimra {
+namespace glimra::runtime {
 
 namespace {
 
@@ -57,4 +57,4 @@ std::wstring ArgumentText(std::wstring_view command_line, std::span<const std::w
     return ArgumentText(command_line);
 }
 
-}  // namespace glimra
+}  // namespace glimra::runtime
