@@ -1,0 +1,199 @@
+"""lumeck where the desktop, other users and the file system work against it: a client
+holding the grabs, another user's folder where the lock used to fall back, a FIFO for
+settings, an InputOnly host, a head turned off, a symlinked private settings file (on the
+two-head Xorg); a stopped X server, an 8-bit screen and no display at all (on displays of
+their own)."""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import unittest
+
+import xenv
+
+LUMECK = os.environ["GLIMRA_LUMECK"]
+
+
+class OnTwoHeads(xenv.Case):
+    settings = (10, 100)
+
+    def shown(self):
+        return self.xdotool("search", "--onlyvisible", "--name", "^Form1$")
+
+    def replace_settings(self, make):
+        """Puts what `make` makes at the settings path, and the file back after the test."""
+        path = self.state["folder"] + "/config/Vestrel/settings.ini"
+        os.remove(path)
+        make(path)
+        self.addCleanup(self.setUpClass)  # writes the file again
+        self.addCleanup(os.remove, path)
+        return path
+
+    def test_the_saver_shows_only_once_it_has_the_keyboard(self):
+        for released in (False, True):
+            with self.subTest(released=released):
+                holder = self.run_helper("grab")
+                self.assertEqual(holder.stdout.readline().strip(), "grabbed")
+                saver = self.start("/s")
+                if not released:  # shown, or ended with status 1
+                    self.assertEqual(xenv.poll(lambda: self.shown() or saver.poll(), 6), 1)
+                    holder.communicate()
+                    continue
+                self.assertFalse(xenv.poll(self.shown, 1), "shown over the grabbing client")
+                holder.stdin.write("release\n")
+                holder.stdin.flush()
+                self.assertTrue(xenv.poll(self.shown), "not shown once the grab was let go")
+                self.xdotool("key", "a")
+                self.assertTrue(xenv.ended(saver, 2))
+                self.assertEqual(holder.communicate()[0].strip(), "0", "keys reached the client")
+
+    def test_one_lock_of_the_users_own_that_another_user_cannot_block(self):
+        home = self.state["folder"] + "/nobody"
+        os.makedirs(home + "/run", 0o700)
+        shutil.copy(LUMECK, home)
+        subprocess.run(["chown", "-R", "65534:65534", home], check=True)
+        if not os.path.exists("/tmp/glimra-65534"):  # where the lock once fell back: root's
+            os.mkdir("/tmp/glimra-65534")
+            self.addCleanup(os.rmdir, "/tmp/glimra-65534")
+        as_nobody = [
+            "setpriv",
+            "--reuid=65534",
+            "--regid=65534",
+            "--clear-groups",
+            "env",
+            "-u",
+            "XDG_RUNTIME_DIR",
+            "HOME=" + home,
+            "XDG_CONFIG_HOME=" + home + "/config",
+            "DISPLAY=" + self.state["display"],
+        ]
+        first = subprocess.Popen(as_nobody + [home + "/lumeck", "/s"])
+        self.addCleanup(lambda: first.poll() is None and (first.kill() or first.wait()))
+        self.assertTrue(xenv.poll(self.shown), "the start without a runtime folder did not run")
+        second = subprocess.Popen(
+            as_nobody + ["XDG_RUNTIME_DIR=%s/run" % home, home + "/lumeck", "/s"]
+        )
+        self.addCleanup(lambda: second.poll() is None and (second.kill() or second.wait()))
+        self.assertTrue(xenv.ended(second, 3), "a second saver of the same user ran")
+        self.xdotool("key", "a")
+        self.assertTrue(xenv.ended(first, 2))
+
+    def test_a_fifo_for_settings_is_not_waited_for(self):
+        self.replace_settings(os.mkfifo)
+        saver = self.start("/s")
+        self.assertTrue(xenv.poll(self.shown), "start-up waits on the FIFO")
+        self.xdotool("key", "a")
+        self.assertTrue(xenv.ended(saver, 2))
+
+    def test_an_inputonly_host_ends_the_preview(self):
+        helper = self.run_helper("inputonly")
+        self.addCleanup(helper.communicate)
+        preview = self.start("/p", helper.stdout.readline().strip())
+        self.assertTrue(xenv.ended(preview, 2), "a stray window lingers")
+        self.assertEqual((preview.returncode, self.xdotool("search", "--name", "^Form1$")), (0, ""))
+
+    def test_the_saver_follows_the_primary_head_turned_off(self):
+        xrandr = ["xrandr", "-display", self.state["display"], "--output", "DUMMY1"]
+        saver = self.start("/s")
+        window = xenv.poll(self.shown)
+        subprocess.run(xrandr + ["--off"], check=True)
+        self.addCleanup(
+            subprocess.run,
+            xrandr + ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"],
+            check=True,
+        )
+        moved = lambda: "Position: 0,0" in self.xdotool("getwindowgeometry", window)  # noqa: E731
+        self.assertTrue(xenv.poll(moved), self.xdotool("getwindowgeometry", window))
+        self.assertIn("Geometry: 1024x768", self.xdotool("getwindowgeometry", window))
+        self.xdotool("key", "a")
+        self.assertTrue(xenv.ended(saver, 2))
+
+    def test_ok_writes_through_a_symlink_and_keeps_the_files_mode(self):
+        target = self.state["folder"] + "/private/settings.ini"
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        with open(os.open(target, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600), "w") as out:
+            out.write("[config]\nNumberofPoint=999\nspeed=300\n")
+        link = self.replace_settings(lambda path: os.symlink(target, path))
+        dialog = self.start()
+        window = xenv.poll(lambda: self.xdotool("search", "--onlyvisible", "--name", "^配置$"))
+        self.assertTrue(window, "no dialog")
+        self.xdotool("mousemove", "--window", window, 318, 28, "click", 1)  # OK
+        self.assertTrue(xenv.ended(dialog, 5))
+        self.assertTrue(os.path.islink(link), "the link was replaced")
+        self.assertEqual(oct(os.stat(target).st_mode & 0o777), oct(0o600))
+        with open(target) as stored:
+            self.assertEqual(stored.read(), "[config]\nNumberofPoint=30\nspeed=300\n")
+
+
+class OnItsOwnDisplay(unittest.TestCase):
+    def start_display(self, depth):
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(
+            [
+                "Xvfb",
+                "-displayfd",
+                str(write_end),
+                "-screen",
+                "0",
+                "1024x768x%d" % depth,
+                "-nolisten",
+                "tcp",
+            ],
+            pass_fds=[write_end],
+            stderr=subprocess.DEVNULL,
+        )
+        os.close(write_end)
+        self.addCleanup(
+            lambda: server.send_signal(signal.SIGCONT) or server.kill() or server.wait()
+        )
+        with os.fdopen(read_end) as numbers:
+            return ":" + numbers.readline().strip(), server
+
+    def start(self, display, *args):
+        config = tempfile.mkdtemp(prefix="glimra-hostile-")
+        self.addCleanup(shutil.rmtree, config)
+        os.mkdir(config + "/Vestrel")
+        with open(config + "/Vestrel/settings.ini", "w") as out:
+            out.write("[config]\nspeed=100\n")
+        environment = {k: v for k, v in os.environ.items() if "DISPLAY" not in k}
+        if display:
+            environment["DISPLAY"] = display
+        process = subprocess.Popen(
+            [LUMECK, *args],
+            env=dict(environment, XDG_CONFIG_HOME=config),
+            stderr=subprocess.PIPE,
+            text=True,
+        )
+        self.addCleanup(lambda: process.poll() is None and (process.kill() or process.wait()))
+        self.addCleanup(process.stderr.close)
+        return process
+
+    def test_a_termination_signal_ends_it_while_the_server_is_stopped(self):
+        for args in (["/s"], ["--root"]):
+            with self.subTest(args=args):
+                display, server = self.start_display(24)
+                process = self.start(display, *args)
+                self.assertTrue(xenv.poll(lambda: xenv.dots(display, (0, 0, 1024, 768))))
+                server.send_signal(signal.SIGSTOP)
+                process.send_signal(signal.SIGTERM)
+                self.assertTrue(xenv.ended(process, 2), "blocked on the stopped server")
+                server.send_signal(signal.SIGCONT)
+
+    def test_dots_have_their_colours_on_an_8_bit_screen(self):
+        display, _ = self.start_display(8)
+        self.start(display, "/s")
+        self.assertTrue(xenv.poll(lambda: xenv.dots(display, (0, 0, 1024, 768))), "all black")
+
+    def test_without_a_display_it_says_so_and_fails(self):
+        for args in (["/s"], []):
+            with self.subTest(args=args):
+                process = self.start(None, *args)
+                self.assertEqual(
+                    (process.wait(10), process.stderr.read()),
+                    (1, "lumeck: no display could be opened (DISPLAY is not set)\n"),
+                )
+
+
+if __name__ == "__main__":
+    unittest.main()
