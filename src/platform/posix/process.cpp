@@ -71,7 +71,9 @@ namespace glimra::platform {
 // with or without a runtime folder, and no other user can make, hold or replace it (a
 // shared /tmp or an unset runtime folder gave other users that power). A start with other
 // settings folders is another user's world as far as the saver goes. A lock that cannot
-// be had for any other reason than another instance counts as one, and is said on stderr.
+// be had for another reason than another instance (a read-only settings folder) is said
+// on stderr, and the program runs without it: refusing would leave that user with neither
+// a saver nor the dialog.
 bool PrevInstance() {
     static const bool previous = [] {
         const std::string file = posix::SettingsFile("Vestrel");
@@ -81,7 +83,7 @@ bool PrevInstance() {
             std::fprintf(stderr, "lumeck: cannot take the instance lock %s: %s\n", lock.c_str(),
                          std::strerror(errno));
         }
-        return result != posix::LockResult::kTaken;
+        return result == posix::LockResult::kHeld;
     }();
     return previous;
 }
