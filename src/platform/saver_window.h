@@ -3,6 +3,7 @@
 // black), a timer, and the toolkit's events. One implementation per platform.
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/surface.h"
 
@@ -52,13 +53,12 @@ class SaverWindow {
     virtual void Unload() = 0;       // runs Form_Unload, then destroys the window
 };
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events);
-
-// A screen-saver host's display mode (X11): the saver window made after this call makes
-// no window of its own. Its Load draws on `window` itself (0: the root window), takes no
-// input from it, ends the process at once when there is no such window, and unloads when
-// the window goes; Show, MakeTopmost and ShowCursor leave the host's window alone.
-// Defined only where such hosts exist.
-void DrawOnHostWindow(HostHandle window);
+// A saver window of its own, or, given `host_window`, one for a screen-saver host's display
+// mode (X11), which makes no window of its own: its Load draws on the host's window itself
+// (0: the root window), takes no input from it, ends the process at once when there is no
+// such window, and unloads when the window goes; Show, MakeTopmost and ShowCursor leave the
+// host's window alone. Platforms without such hosts are never given one.
+std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
+                                            std::optional<HostHandle> host_window);
 
 }  // namespace glimra::platform

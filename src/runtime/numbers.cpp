@@ -12,8 +12,6 @@
 
 namespace glimra::runtime {
 
-void RaiseOverflow() { throw RuntimeError{kErrOverflow, L"溢出"}; }
-
 namespace {
 
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n'; }
@@ -73,7 +71,7 @@ Int NearestInteger(double value) {
     const double rounded = std::nearbyint(value);  // the default mode rounds ties to even
     if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
           rounded <= static_cast<double>(std::numeric_limits<Int>::max()))) {
-        RaiseOverflow();
+        Raise(kErrOverflow);
     }
     return static_cast<Int>(rounded);
 }

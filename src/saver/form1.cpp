@@ -1,21 +1,11 @@
 #include "saver/form1.h"
 
-#include "startup/module1.h"
-
 namespace glimra {
 
-namespace {
+Form1::Form1(const SaverValues& values, std::optional<platform::HostHandle> host_window)
+    : values_(values), window_(platform::NewSaverWindow(*this, host_window)) {}
 
-bool InPreview() { return Module1::inpreview != 0; }
-
-}  // namespace
-
-Form1::Form1() : window_(platform::NewSaverWindow(*this)) {}
-
-Form1& Form1::Instance() {
-    static Form1 form;
-    return form;
-}
+bool Form1::InPreview() const { return values_.inpreview != 0; }
 
 platform::SaverWindow& Form1::Loaded() {
     if (!window_->Loaded()) Form_Load();
@@ -33,7 +23,7 @@ void Form1::ShowCursor(bool show) { Loaded().ShowCursor(show); }
 bool Form1::AttachToPreview(platform::HostHandle host) { return Loaded().AttachToPreview(host); }
 
 // Over the primary screen at 0,0, black, and Timer1 at drawinterval, widened with its sign.
-void Form1::Form_Load() { window_->Load(static_cast<std::int32_t>(Module1::drawinterval)); }
+void Form1::Form_Load() { window_->Load(static_cast<std::int32_t>(values_.drawinterval)); }
 
 void Form1::Form_Click() {
     if (!InPreview()) window_->Unload();
@@ -51,8 +41,6 @@ void Form1::Form_Unload() { window_->ShowCursor(true); }
 
 void Form1::Timer1_Timer() { createpoint(); }
 
-void Form1::createpoint() {
-    painter_.createpoint(Module1::pointlimit, window_->surface(), random_);
-}
+void Form1::createpoint() { painter_.createpoint(values_.pointlimit, window_->surface(), random_); }
 
 }  // namespace glimra

@@ -1,7 +1,9 @@
 #pragma once
 // The saver window: black, borderless, one dot per tick of Timer1, and closed by a click,
 // a character key or a real movement of the mouse unless it is a preview.
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "runtime/random.h"
 #include "platform/saver_window.h"
@@ -10,9 +12,20 @@
 
 namespace glimra {
 
+// Start-up's values, which the saver reads at each use: drawinterval as the form loads,
+// pointlimit at every point, inpreview at every input.
+struct SaverValues {
+    const std::int16_t& pointlimit;
+    const std::int16_t& drawinterval;
+    const std::int16_t& inpreview;
+};
+
 class Form1 final : public platform::SaverEvents {
   public:
-    static Form1& Instance();
+    // A window of its own, or, in a screen-saver host's display mode, the host's window.
+    Form1(const SaverValues& values, std::optional<platform::HostHandle> host_window);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
 
     // What start-up does with the form; each loads it first, as any use of a form does.
     void Show();
@@ -24,7 +37,6 @@ class Form1 final : public platform::SaverEvents {
     bool AttachToPreview(platform::HostHandle host);
 
   private:
-    Form1();
     platform::SaverWindow& Loaded();  // the window, loading the form at its first use
     void Form_Load();
     void Form_Click() override;
@@ -33,7 +45,9 @@ class Form1 final : public platform::SaverEvents {
     void Form_Unload() override;
     void Timer1_Timer() override;
     void createpoint();
+    bool InPreview() const;
 
+    SaverValues values_;
     std::unique_ptr<platform::SaverWindow> window_;
     PointPainter painter_;
     MouseMoveRule mouse_;

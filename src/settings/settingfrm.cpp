@@ -5,8 +5,7 @@
 #include "platform/platform.h"
 #include "runtime/numbers.h"
 #include "settings/stepping.h"
-#include "startup/module1.h"
-#include "startup/settings_rules.h"
+#include "settings/setting_keys.h"
 
 namespace glimra {
 
@@ -25,7 +24,8 @@ std::array<platform::ControlSpec, layout::kControls.size()> ControlsWithPictures
 
 }  // namespace
 
-Settingfrm::Settingfrm() : controls_(ControlsWithPictures()) {
+Settingfrm::Settingfrm(const SettingsValues& values)
+    : values_(values), controls_(ControlsWithPictures()) {
     const platform::DialogSpec spec{
         layout::kCaption,     layout::kClientWidth, layout::kClientHeight,
         layout::kClientLeft,  layout::kClientTop,   controls_,
@@ -33,16 +33,11 @@ Settingfrm::Settingfrm() : controls_(ControlsWithPictures()) {
     window_ = platform::NewDialogWindow(spec, *this);
 }
 
-Settingfrm& Settingfrm::Instance() {
-    static Settingfrm form;
-    return form;
-}
-
 void Settingfrm::Show() { window_->Show(); }
 
 void Settingfrm::Form_Load() {
-    window_->SetValue(layout::kHspeed, Module1::drawinterval);
-    window_->SetText(layout::kTxtNum, runtime::NumberText(Module1::pointlimit));
+    window_->SetValue(layout::kHspeed, values_.drawinterval);
+    window_->SetText(layout::kTxtNum, runtime::NumberText(values_.pointlimit));
 }
 
 void Settingfrm::Control_Click(int control) {
@@ -78,9 +73,9 @@ void Settingfrm::CmdChange_Click(short Index) {
 // Both values are written on every OK, the count first and exactly as typed; a refused
 // write raises the run-time error, and what was written before it stays.
 void Settingfrm::Command3_Click() {
-    platform::SaveSetting(kSettingsApp, kSettingsSection, kPointCountRule.key,
+    platform::SaveSetting(kSettingsApp, kSettingsSection, kPointCountKey,
                           window_->Text(layout::kTxtNum));
-    platform::SaveSetting(kSettingsApp, kSettingsSection, kIntervalRule.key,
+    platform::SaveSetting(kSettingsApp, kSettingsSection, kIntervalKey,
                           runtime::NumberText(window_->Value(layout::kHspeed)));
     window_->Unload();
 }

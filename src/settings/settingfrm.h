@@ -2,6 +2,7 @@
 // The settings dialog: the point count as text with two arrow buttons, the speed as a
 // scroll bar, OK and Cancel, and the maker's logo.
 #include <array>
+#include <cstdint>
 #include <memory>
 
 #include "platform/dialog_window.h"
@@ -9,14 +10,21 @@
 
 namespace glimra {
 
+// Start-up's values that the dialog shows as it loads.
+struct SettingsValues {
+    const std::int16_t& pointlimit;
+    const std::int16_t& drawinterval;
+};
+
 class Settingfrm final : public platform::DialogEvents {
   public:
-    static Settingfrm& Instance();
+    explicit Settingfrm(const SettingsValues& values);
+    Settingfrm(const Settingfrm&) = delete;
+    Settingfrm& operator=(const Settingfrm&) = delete;
 
     void Show();  // loads the dialog at its first use, then shows it modeless
 
   private:
-    Settingfrm();
     void Form_Load() override;
     void Control_Click(int control) override;
     void CmdChange_Click(short Index);
@@ -24,6 +32,7 @@ class Settingfrm final : public platform::DialogEvents {
     void Command4_Click();
     void Image1_Click();
 
+    SettingsValues values_;
     std::array<platform::ControlSpec, layout::kControls.size()> controls_;
     std::unique_ptr<platform::DialogWindow> window_;
 };

@@ -3,8 +3,6 @@
 #include <charconv>
 
 #include "platform/platform.h"
-#include "platform/saver_window.h"
-#include "saver/form1.h"
 #include "startup/module1.h"
 
 namespace glimra {
@@ -47,15 +45,9 @@ std::optional<DisplayMode> ReadDisplayMode(std::span<const std::string_view> arg
     return DisplayMode{0, 12};
 }
 
-// Form1 is shown as in the full-screen saver, but on the host's window: its load draws
-// there, and showing it leaves the host's window as it is.
 void RunDisplayMode(const DisplayMode& mode) {
     if (mode.window < 0) platform::End();
-    Module1::ReadSettings();
-    platform::DrawOnHostWindow(mode.window);
-    Form1& form = Form1::Instance();
-    form.Show();
-    form.SetDrawWidth(mode.draw_width);
+    Module1::ShowOnHostWindow(mode.window, mode.draw_width);
 }
 
 }  // namespace glimra

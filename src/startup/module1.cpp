@@ -1,5 +1,6 @@
 #include "startup/module1.h"
 
+#include <optional>
 #include <string>
 
 #include "maker.h"
@@ -18,13 +19,31 @@ std::int16_t inpreview = 0;
 
 namespace {
 
+// The forms, each made at its first use over the values above. In a display mode Form1 is
+// first used by ShowOnHostWindow, which makes it for the host's window.
+Form1& SaverForm(std::optional<platform::HostHandle> host_window = std::nullopt) {
+    static Form1 form({pointlimit, drawinterval, inpreview}, host_window);
+    return form;
+}
+
+Settingfrm& SettingsForm() {
+    static Settingfrm form({pointlimit, drawinterval});
+    return form;
+}
+
 std::int16_t ReadSetting(const SettingRule& rule) {
     return ApplyRule(
         rule, platform::GetSetting(kSettingsApp, kSettingsSection, rule.key, rule.default_text));
 }
 
+// Main's second step: "NumberofPoint" into pointlimit, then "speed" into drawinterval.
+void ReadSettings() {
+    pointlimit = ReadSetting(kPointCountRule);
+    drawinterval = ReadSetting(kIntervalRule);
+}
+
 void ShowFullScreen() {
-    Form1& form = Form1::Instance();
+    Form1& form = SaverForm();
     form.Show();
     form.SetDrawWidth(12);
     form.MakeTopmost();
@@ -36,11 +55,6 @@ void ShowStatement() {
 }
 
 }  // namespace
-
-void ReadSettings() {
-    pointlimit = ReadSetting(kPointCountRule);
-    drawinterval = ReadSetting(kIntervalRule);
-}
 
 void Main() {
     if (platform::PrevInstance()) platform::End();
@@ -60,7 +74,7 @@ void Main() {
             return;
         case Mode::kSettings:
             platform::DeclareDpiAwareness();
-            Settingfrm::Instance().Show();
+            SettingsForm().Show();
             return;
     }
 }
@@ -71,9 +85,18 @@ void AttachToPreview() {
     inpreview = -1;
     const auto host = PreviewHandle(platform::CommandText(), platform::kHostHandleForm);
     if (!host) platform::End();
-    Form1& form = Form1::Instance();
+    Form1& form = SaverForm();
     if (!form.AttachToPreview(*host)) platform::End();
     form.SetDrawWidth(4);
+}
+
+// Form1 is shown as in the full-screen saver, but on the host's window: its load draws
+// there, and showing it leaves the host's window as it is.
+void ShowOnHostWindow(platform::HostHandle window, int draw_width) {
+    ReadSettings();
+    Form1& form = SaverForm(window);
+    form.Show();
+    form.SetDrawWidth(draw_width);
 }
 
 }  // namespace glimra::Module1

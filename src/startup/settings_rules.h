@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace glimra {
+#include "settings/setting_keys.h"
 
-inline constexpr std::wstring_view kSettingsApp = L"Vestrel";
-inline constexpr std::wstring_view kSettingsSection = L"config";
+namespace glimra {
 
 struct SettingRule {
     std::wstring_view key;
@@ -17,8 +16,8 @@ struct SettingRule {
     std::int16_t high;
 };
 
-inline constexpr SettingRule kPointCountRule{L"NumberofPoint", L"30", 30, 10, 200};
-inline constexpr SettingRule kIntervalRule{L"speed", L"500", 500, 100, 2000};
+inline constexpr SettingRule kPointCountRule{kPointCountKey, L"30", 30, 10, 200};
+inline constexpr SettingRule kIntervalRule{kIntervalKey, L"500", 500, 100, 2000};
 
 // The nearest integer to the text's leading number when it lies in the rule's range,
 // otherwise the default. Values of any size, infinity included, give the default; the

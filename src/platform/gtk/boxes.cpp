@@ -35,11 +35,10 @@ void MsgBox(std::wstring_view text, std::wstring_view title) {
 }
 
 // Modal over the loaded dialog, which takes no input while the box shows.
-void ErrorBox(int number, std::wstring_view description) {
+void ErrorBox(std::wstring_view heading, std::wstring_view description) {
     GtkWindow* owner = LoadedDialogWindow();
     if (owner) gtk_widget_set_sensitive(GTK_WIDGET(owner), FALSE);
-    RunBox(owner, GTK_MESSAGE_ERROR, "Lumeck",
-           "运行时错误 '" + std::to_string(number) + "':", Utf8(description));
+    RunBox(owner, GTK_MESSAGE_ERROR, "Lumeck", Utf8(heading), Utf8(description));
     if (owner) gtk_widget_set_sensitive(GTK_WIDGET(owner), TRUE);
 }
 

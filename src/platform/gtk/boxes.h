@@ -5,6 +5,6 @@
 namespace glimra::gtk {
 
 void MsgBox(std::wstring_view text, std::wstring_view title);
-void ErrorBox(int number, std::wstring_view description);
+void ErrorBox(std::wstring_view heading, std::wstring_view description);
 
 }  // namespace glimra::gtk

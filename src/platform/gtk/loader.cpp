@@ -14,8 +14,6 @@ namespace glimra::gtk {
 
 namespace {
 
-constexpr int kErrLoadingLibrary = 48;
-
 // The folder of the running executable, whatever the current folder or the command name.
 std::string ExecutableFolder() {
     char path[PATH_MAX];
@@ -50,7 +48,7 @@ Loaded Load() {
 const Module& LoadedModule() {
     static const Loaded loaded = Load();
     if (!loaded.started) posix::EndWithoutDisplay();
-    if (!loaded.module) throw runtime::RuntimeError{kErrLoadingLibrary, L"加载 DLL 错误"};
+    if (!loaded.module) runtime::Raise(runtime::kErrLoadingLibrary);
     return *loaded.module;
 }
 

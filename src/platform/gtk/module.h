@@ -18,7 +18,7 @@ struct Module {
     // Modal, information icon, OK; returns when it is closed.
     void (*msg_box)(std::wstring_view text, std::wstring_view title);
     // Modal over the loaded form's window, if any; returns when it is closed.
-    void (*error_box)(int number, std::wstring_view description);
+    void (*error_box)(std::wstring_view heading, std::wstring_view description);
     // `closed` runs when the user closes the dialog by its close box: the dialog has then
     // unloaded itself, without the owner's Unload, and the owner counts it as gone.
     std::unique_ptr<platform::DialogWindow> (*new_dialog)(const platform::DialogSpec& spec,

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
-#include <new>
 #include <string>
 
 #include "platform/gtk/module.h"
@@ -40,15 +39,16 @@ void OnBeforeErrorBox(void (*release)()) { g_release_input = release; }
 
 // The description also goes to stderr: a display mode's host logs it, and without the GTK
 // module it is the only report.
-void ReportRuntimeError(int number, const wchar_t* description) {
+void ReportRuntimeError(const runtime::RuntimeError& error) {
     if (g_release_input != nullptr) g_release_input();
-    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", number, ToUtf8(description).c_str());
+    std::fprintf(stderr, "lumeck: run-time error %d: %s\n", error.number,
+                 ToUtf8(error.description()).c_str());
     try {
-        gtk::LoadedModule().error_box(number, description);
+        gtk::LoadedModule().error_box(runtime::ErrorHeading(error.number), error.description());
     } catch (...) {
     }
     std::fflush(stderr);
-    _exit(number);
+    _exit(error.number);
 }
 
 void EndWithoutDisplay() {
@@ -118,12 +118,8 @@ void SaveSetting(std::wstring_view app, std::wstring_view section, std::wstring_
 void Guarded(void (*body)(void*), void* context) noexcept {
     try {
         body(context);
-    } catch (const runtime::RuntimeError& error) {
-        posix::ReportRuntimeError(error.number, error.description.c_str());
-    } catch (const std::bad_alloc&) {
-        posix::ReportRuntimeError(7, L"内存不足");
     } catch (...) {
-        posix::ReportRuntimeError(51, L"内部错误");
+        posix::ReportRuntimeError(runtime::CurrentError());
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // What the Linux entry point and the window layers tell the process services.
+#include "runtime/runtime_error.h"
+
 namespace glimra::posix {
 
 // The arguments as main received them; CommandText joins argv[1..] by single blanks.
@@ -18,6 +20,6 @@ void OnBeforeErrorBox(void (*release)());
 [[noreturn]] void EndWithoutDisplay();
 
 // The standard run-time error report: the box, then the end with the error's number.
-[[noreturn]] void ReportRuntimeError(int number, const wchar_t* description);
+[[noreturn]] void ReportRuntimeError(const runtime::RuntimeError& error);
 
 }  // namespace glimra::posix

@@ -86,8 +86,8 @@ std::string LinkTarget(std::string path) {
     const bool refused = error->domain == G_FILE_ERROR &&
                          (error->code == G_FILE_ERROR_ACCES || error->code == G_FILE_ERROR_PERM ||
                           error->code == G_FILE_ERROR_ROFS);
-    if (refused) throw runtime::RuntimeError{runtime::kErrPermissionDenied, L"拒绝的权限"};
-    throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无效的过程调用或参数"};
+    if (refused) runtime::Raise(runtime::kErrPermissionDenied);
+    runtime::Raise(runtime::kErrInvalidCall);
 }
 
 }  // namespace
@@ -137,7 +137,7 @@ void WriteSetting(const std::string& link, std::string_view section, std::string
     // The file is replaced by a rename, which a read-only file would not stop: its mode
     // says that it is not to be changed, so the write is refused.
     if (access(file.c_str(), W_OK) != 0 && errno == EACCES) {
-        throw runtime::RuntimeError{runtime::kErrPermissionDenied, L"拒绝的权限"};
+        runtime::Raise(runtime::kErrPermissionDenied);
     }
     struct stat info {};
     const int mode = stat(file.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : 0666;

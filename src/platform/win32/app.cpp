@@ -6,7 +6,6 @@
 
 #include "platform/platform.h"
 #include "runtime/argument_text.h"
-#include "runtime/numbers.h"
 #include "platform/win32/form.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/screen.h"
@@ -18,7 +17,7 @@ namespace glimra::win32 {
 // topmost window, with the pointer that the saver hid.
 void ReportRuntimeError(const runtime::RuntimeError& error) {
     const std::wstring text =
-        L"运行时错误 '" + runtime::NumberText(error.number) + L"':\n\n" + error.description;
+        runtime::ErrorHeading(error.number) + L"\n\n" + std::wstring(error.description());
     while (::ShowCursor(TRUE) < 0) {
     }
     MessageBoxW(Form::LoadedWindow(), text.c_str(), L"Lumeck",
@@ -100,7 +99,7 @@ void RunMessageLoop() {
     while (win32::Form::AnyLoaded()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return;
-        if (got == -1) win32::ReportRuntimeError({runtime::kErrInternal, L"内部错误"});
+        if (got == -1) win32::ReportRuntimeError({runtime::kErrInternal});
         if (win32::Form::PreTranslate(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);

@@ -3,8 +3,6 @@
 // run-time error report, and the guard that turns anything a handler throws into it.
 #include <windows.h>
 
-#include <new>
-
 #include "runtime/runtime_error.h"
 
 namespace glimra::win32 {
@@ -19,12 +17,8 @@ template <typename Body>
 auto Guarded(Body&& body) noexcept -> decltype(body()) {
     try {
         return body();
-    } catch (const runtime::RuntimeError& error) {
-        ReportRuntimeError(error);
-    } catch (const std::bad_alloc&) {
-        ReportRuntimeError({7, L"内存不足"});
     } catch (...) {
-        ReportRuntimeError({runtime::kErrInternal, L"内部错误"});
+        ReportRuntimeError(runtime::CurrentError());
     }
 }
 

@@ -31,12 +31,11 @@ void Form::Create() {
         window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         window_class.hbrBackground = class_.background;
         window_class.lpszClassName = class_.name;
-        if (!RegisterClassExW(&window_class))
-            throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无法创建窗体"};
+        if (!RegisterClassExW(&window_class)) runtime::Raise(runtime::kErrInvalidCall);
     }
     window_ = CreateWindowExW(class_.ex_style, class_.name, class_.caption, class_.style, 0, 0, 0,
                               0, nullptr, nullptr, instance, this);
-    if (!window_) throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无法创建窗体"};
+    if (!window_) runtime::Raise(runtime::kErrInvalidCall);
     loaded_form = this;
 }
 

@@ -152,7 +152,8 @@ void Win32SaverWindow::FollowHost() {
 
 }  // namespace
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events) {
+// Windows starts a saver with "/s" or "/p", never on a host's window of its own.
+std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events, std::optional<HostHandle>) {
     return std::make_unique<Win32SaverWindow>(events);
 }
 

@@ -20,9 +20,8 @@ std::wstring KeyPath(std::wstring_view app, std::wstring_view section) {
 }
 
 [[noreturn]] void RaiseStoreError(LSTATUS status) {
-    if (status == ERROR_ACCESS_DENIED)
-        throw runtime::RuntimeError{runtime::kErrPermissionDenied, L"拒绝的权限"};
-    throw runtime::RuntimeError{runtime::kErrInvalidCall, L"无效的过程调用或参数"};
+    if (status == ERROR_ACCESS_DENIED) runtime::Raise(runtime::kErrPermissionDenied);
+    runtime::Raise(runtime::kErrInvalidCall);
 }
 
 }  // namespace

@@ -28,9 +28,6 @@ const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
 
 namespace {
 
-bool g_display_mode = false;
-Window g_display_mode_window = None;  // None: the root window
-
 // A colour 0xBBGGRR as a pixel of a true-colour visual.
 unsigned long TrueColourPixel(const Visual* visual, std::uint32_t colour) {
     const auto channel = [](unsigned long mask, std::uint32_t value) {
@@ -91,7 +88,8 @@ Cursor BlankCursor(Display* display, Window window) {
 
 class X11SaverWindow final : public SaverWindow, public Surface {
   public:
-    explicit X11SaverWindow(SaverEvents& events) : events_(events) {}
+    X11SaverWindow(SaverEvents& events, std::optional<HostHandle> host_window)
+        : events_(events), host_window_(host_window) {}
     ~X11SaverWindow() override { Unload(); }
 
     void Load(std::int32_t interval_ms) override;
@@ -124,6 +122,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     [[noreturn]] void EndOnSignal();
 
     SaverEvents& events_;
+    std::optional<HostHandle> host_window_;  // a display mode's window; 0: the root window
     Display* display_ = nullptr;
     Window window_ = None;
     Window host_ = None;  // the preview's host, whose size the window follows
@@ -158,9 +157,9 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     display_ = x11::Connection();
     twips_ = x11::TwipsPerPixel(display_);
     const int screen = DefaultScreen(display_);
-    if (g_display_mode) {
+    if (host_window_) {
         window_ =
-            g_display_mode_window != None ? g_display_mode_window : RootWindow(display_, screen);
+            *host_window_ != 0 ? static_cast<Window>(*host_window_) : RootWindow(display_, screen);
         XWindowAttributes host{};
         if (!XGetWindowAttributes(display_, window_, &host)) End();
         own_window_ = false;
@@ -481,13 +480,9 @@ void X11SaverWindow::HandleOwnWindow(const XEvent& event) {
 
 }  // namespace
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events) {
-    return std::make_unique<X11SaverWindow>(events);
-}
-
-void DrawOnHostWindow(HostHandle window) {
-    g_display_mode = true;
-    g_display_mode_window = static_cast<Window>(window);
+std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
+                                            std::optional<HostHandle> host_window) {
+    return std::make_unique<X11SaverWindow>(events, host_window);
 }
 
 }  // namespace glimra::platform
