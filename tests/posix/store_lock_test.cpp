@@ -75,6 +75,9 @@ TEST_F(Posix, AnyTextComesBackTheOtherKeyStaysAndTheFileIsReplacedWhole) {
         WriteSetting(file, "config", "NumberofPoint", text);
         EXPECT_EQ(ReadSetting(file, "config", "NumberofPoint", L"30"), text);
     }
+    WriteSetting(file, "config", "NumberofPoint",
+                 std::wstring{L'a', static_cast<wchar_t>(0xD800), L'b'});
+    EXPECT_EQ(ReadSetting(file, "config", "NumberofPoint", L"30"), L"a\uFFFDb") << "a surrogate";
     EXPECT_EQ(Contents(Path("first")), "[config]\nspeed=300\n") << "written in place";
     EXPECT_EQ(ReadSetting(file, "config", "speed", L"500"), L"300");
     EXPECT_EQ(std::distance(fs::directory_iterator(Path("Vestrel")), {}), 1) << "temporary left";

@@ -5,7 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/gtk/dialog.h"
-#include "platform/gtk/text.h"
+#include "platform/posix/text.h"
 
 namespace glimra::gtk {
 
@@ -31,14 +31,14 @@ void RunBox(GtkWindow* owner, GtkMessageType type, const std::string& title,
 }  // namespace
 
 void MsgBox(std::wstring_view text, std::wstring_view title) {
-    RunBox(nullptr, GTK_MESSAGE_INFO, Utf8(title), Utf8(text), "");
+    RunBox(nullptr, GTK_MESSAGE_INFO, posix::ToUtf8(title), posix::ToUtf8(text), "");
 }
 
 // Modal over the loaded dialog, which takes no input while the box shows.
 void ErrorBox(std::wstring_view heading, std::wstring_view description) {
     GtkWindow* owner = LoadedDialogWindow();
     if (owner) gtk_widget_set_sensitive(GTK_WIDGET(owner), FALSE);
-    RunBox(owner, GTK_MESSAGE_ERROR, "Lumeck", Utf8(heading), Utf8(description));
+    RunBox(owner, GTK_MESSAGE_ERROR, "Lumeck", posix::ToUtf8(heading), posix::ToUtf8(description));
     if (owner) gtk_widget_set_sensitive(GTK_WIDGET(owner), TRUE);
 }
 

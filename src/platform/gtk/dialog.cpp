@@ -7,7 +7,7 @@
 
 #include "platform/gtk/pictures.h"
 #include "platform/gtk/scroll_bar.h"
-#include "platform/gtk/text.h"
+#include "platform/posix/text.h"
 
 namespace glimra::gtk {
 
@@ -62,8 +62,8 @@ void ApplyStyle(int arrow_width) {
 
 class Dialog final : public platform::DialogWindow {
   public:
-    Dialog(const DialogSpec& spec, platform::DialogEvents& events, Guard guard, void (*closed)())
-        : spec_(spec), events_(events), guard_(guard), closed_(closed) {}
+    Dialog(const DialogSpec& spec, platform::DialogEvents& events, const DialogHost& host)
+        : spec_(spec), events_(events), host_(host) {}
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
     ~Dialog() override { Unload(); }
@@ -77,12 +77,13 @@ class Dialog final : public platform::DialogWindow {
 
     std::wstring Text(int control) override {
         GtkWidget* widget = Widget(control);
-        return GTK_IS_ENTRY(widget) ? Wide(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
+        return GTK_IS_ENTRY(widget) ? posix::FromUtf8(gtk_entry_get_text(GTK_ENTRY(widget))) : L"";
     }
 
     void SetText(int control, std::wstring_view text) override {
         GtkWidget* widget = Widget(control);
-        if (GTK_IS_ENTRY(widget)) gtk_entry_set_text(GTK_ENTRY(widget), Utf8(text).c_str());
+        if (GTK_IS_ENTRY(widget))
+            gtk_entry_set_text(GTK_ENTRY(widget), posix::ToUtf8(text).c_str());
     }
 
     void Select(int control, int start, int length) override {
@@ -123,6 +124,7 @@ class Dialog final : public platform::DialogWindow {
         widgets_.clear();
         if (loaded_window == GTK_WINDOW(window)) loaded_window = nullptr;
         gtk_widget_destroy(window);
+        host_.form_unloaded();
     }
 
   private:
@@ -157,16 +159,13 @@ class Dialog final : public platform::DialogWindow {
 
     // The close box unloads the dialog, which stores nothing.
     static gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, gpointer self) {
-        auto* dialog = static_cast<Dialog*>(self);
-        dialog->Unload();
-        if (dialog->closed_) dialog->closed_();
+        static_cast<Dialog*>(self)->Unload();
         return TRUE;
     }
 
     const DialogSpec spec_;
     platform::DialogEvents& events_;
-    const Guard guard_;
-    void (*const closed_)();
+    const DialogHost host_;
     GtkWidget* window_ = nullptr;
     bool loading_ = false;
     std::vector<std::pair<int, GtkWidget*>> widgets_;
@@ -198,7 +197,7 @@ void Dialog::Load() {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(window_);
     gtk_widget_set_name(window_, kWindowName);
-    gtk_window_set_title(window, Utf8(spec_.caption).c_str());
+    gtk_window_set_title(window, posix::ToUtf8(spec_.caption).c_str());
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (Ref<GdkPixbuf> icon = DialogIcon()) gtk_window_set_icon(window, icon.get());
@@ -223,22 +222,22 @@ void Dialog::Load() {
     }
 
     // The keyboard order is the table's order, over the controls that take the focus.
-    GList* chain = nullptr;
+    g_autoptr(GList) chain = nullptr;
     for (const ControlSpec& control : spec_.controls) {
         if (control.tab_stop) chain = g_list_append(chain, Widget(control.id));
     }
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     gtk_container_set_focus_chain(GTK_CONTAINER(client), chain);
     G_GNUC_END_IGNORE_DEPRECATIONS
-    g_list_free(chain);
 
     loaded_window = window;
     loading_ = false;
-    guard_([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
+    host_.form_loaded();
+    host_.guard([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
 }
 
 GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
-    const std::string caption = Utf8(control.caption);
+    const std::string caption = posix::ToUtf8(control.caption);
     GtkWidget* widget = nullptr;
     switch (control.kind) {
         case ControlKind::kFrame:
@@ -290,7 +289,7 @@ GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     if (Ref<GdkPixbuf> logo = DecodePicture(control.picture, scale)) {
         gtk_container_add(GTK_CONTAINER(box), gtk_image_new_from_pixbuf(logo.get()));
     }
-    gtk_widget_set_tooltip_text(box, Utf8(spec_.image_tooltip).c_str());
+    gtk_widget_set_tooltip_text(box, posix::ToUtf8(spec_.image_tooltip).c_str());
     hand_cursor_ = FileCursor(gdk_display_get_default(), spec_.image_cursor);
     g_signal_connect_after(box, "realize", G_CALLBACK(OnImageRealized), this);
     g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
@@ -302,7 +301,7 @@ void Dialog::Report(int control) {
         platform::DialogEvents& events;
         int control;
     } click{events_, control};
-    guard_(
+    host_.guard(
         [](void* context) {
             auto* call = static_cast<Click*>(context);
             call->events.Control_Click(call->control);
@@ -313,9 +312,9 @@ void Dialog::Report(int control) {
 }  // namespace
 
 std::unique_ptr<platform::DialogWindow> NewDialog(const DialogSpec& spec,
-                                                  platform::DialogEvents& events, Guard guard,
-                                                  void (*closed)()) {
-    return std::make_unique<Dialog>(spec, events, guard, closed);
+                                                  platform::DialogEvents& events,
+                                                  const DialogHost& host) {
+    return std::make_unique<Dialog>(spec, events, host);
 }
 
 GtkWindow* LoadedDialogWindow() { return loaded_window; }

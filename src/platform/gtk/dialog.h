@@ -6,14 +6,13 @@
 #include <gtk/gtk.h>
 
 #include "platform/dialog_window.h"
+#include "platform/gtk/module.h"
 
 namespace glimra::gtk {
 
-using Guard = void (*)(void (*body)(void*), void* context);
-
 std::unique_ptr<platform::DialogWindow> NewDialog(const platform::DialogSpec& spec,
-                                                  platform::DialogEvents& events, Guard guard,
-                                                  void (*closed)());
+                                                  platform::DialogEvents& events,
+                                                  const DialogHost& host);
 
 // The loaded dialog's window, which owns the run-time error box; null when none is loaded.
 GtkWindow* LoadedDialogWindow();

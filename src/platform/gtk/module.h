@@ -14,17 +14,23 @@
 
 namespace glimra::gtk {
 
+// What the program's side lends the dialog.
+struct DialogHost {
+    void (*guard)(void (*body)(void*), void* context);
+    void (*form_loaded)();
+    void (*form_unloaded)();
+};
+
 struct Module {
     // Modal, information icon, OK; returns when it is closed.
     void (*msg_box)(std::wstring_view text, std::wstring_view title);
     // Modal over the loaded form's window, if any; returns when it is closed.
     void (*error_box)(std::wstring_view heading, std::wstring_view description);
-    // `closed` runs when the user closes the dialog by its close box: the dialog has then
-    // unloaded itself, without the owner's Unload, and the owner counts it as gone.
+    // The dialog runs the program's handlers through the host's guard, and reports its
+    // loads and unloads (the close box's too) to the host's count of loaded forms.
     std::unique_ptr<platform::DialogWindow> (*new_dialog)(const platform::DialogSpec& spec,
                                                           platform::DialogEvents& events,
-                                                          void (*guard)(void (*)(void*), void*),
-                                                          void (*closed)());
+                                                          const DialogHost& host);
 };
 
 // The module's one entry point, looked up by name after dlopen.

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/forms.h"
 #include "platform/gtk/module.h"
 #include "platform/platform.h"
 #include "platform/posix/instance_lock.h"
@@ -23,7 +24,6 @@ namespace {
 
 int g_argc = 0;
 char** g_argv = nullptr;
-int g_forms_loaded = 0;
 void (*g_release_input)() = nullptr;
 
 }  // namespace
@@ -33,8 +33,6 @@ void SetArguments(int argc, char** argv) {
     g_argv = argv;
 }
 
-void FormLoaded() { ++g_forms_loaded; }
-void FormUnloaded() { --g_forms_loaded; }
 void OnBeforeErrorBox(void (*release)()) { g_release_input = release; }
 
 // The description also goes to stderr: a display mode's host logs it, and without the GTK
@@ -127,7 +125,7 @@ void Guarded(void (*body)(void*), void* context) noexcept {
 void DeclareDpiAwareness() {}
 
 void RunMessageLoop() {
-    while (posix::g_forms_loaded > 0) g_main_context_iteration(nullptr, TRUE);
+    while (AnyFormLoaded()) g_main_context_iteration(nullptr, TRUE);
 }
 
 }  // namespace glimra::platform

@@ -7,10 +7,6 @@ namespace glimra::posix {
 // The arguments as main received them; CommandText joins argv[1..] by single blanks.
 void SetArguments(int argc, char** argv);
 
-// The message loop runs while a form is loaded: each window layer reports its forms.
-void FormLoaded();
-void FormUnloaded();
-
 // Run before the run-time error box is shown, so that a full-screen saver can give up
 // its grabs and let the box be used.
 void OnBeforeErrorBox(void (*release)());

@@ -17,13 +17,10 @@ std::string ToUtf8(std::wstring_view text) {
 }
 
 std::wstring FromUtf8(std::string_view text) {
-    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+    g_autofree gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     glong length = 0;
-    gunichar* codes = g_utf8_to_ucs4_fast(valid, -1, &length);
-    std::wstring wide(codes, codes + length);
-    g_free(codes);
-    g_free(valid);
-    return wide;
+    g_autofree gunichar* codes = g_utf8_to_ucs4_fast(valid, -1, &length);
+    return std::wstring(codes, codes + length);
 }
 
 }  // namespace glimra::posix

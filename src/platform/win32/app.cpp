@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/forms.h"
 #include "platform/platform.h"
 #include "runtime/argument_text.h"
 #include "platform/win32/form.h"
@@ -96,7 +97,7 @@ void DeclareDpiAwareness() { win32::DeclareDpiAwareness(); }
 // would look like a normal end.
 void RunMessageLoop() {
     MSG message;
-    while (win32::Form::AnyLoaded()) {
+    while (platform::AnyFormLoaded()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) return;
         if (got == -1) win32::ReportRuntimeError({runtime::kErrInternal});

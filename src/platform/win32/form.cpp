@@ -1,5 +1,6 @@
 #include "platform/win32/form.h"
 
+#include "platform/forms.h"
 #include "platform/win32/app.h"
 
 namespace glimra::win32 {
@@ -37,13 +38,12 @@ void Form::Create() {
                               0, nullptr, nullptr, instance, this);
     if (!window_) runtime::Raise(runtime::kErrInvalidCall);
     loaded_form = this;
+    platform::FormLoaded();
 }
 
 void Form::Destroy() {
     if (window_) DestroyWindow(window_);
 }
-
-bool Form::AnyLoaded() { return loaded_form != nullptr; }
 
 HWND Form::LoadedWindow() { return loaded_form != nullptr ? loaded_form->window_ : nullptr; }
 
@@ -52,6 +52,7 @@ bool Form::PreTranslate(MSG& message) {
 }
 
 void Form::Forget() {
+    if (window_) platform::FormUnloaded();
     window_ = nullptr;
     if (loaded_form == this) loaded_form = nullptr;
 }

@@ -2,7 +2,7 @@
 // A form's window: one window class, one window procedure, one handler per message. The
 // window is created by Create and destroyed by Destroy, which runs OnDestroy (the form's
 // Form_Unload) on the way; a form that goes away destroys its window without reporting
-// anything. The message loop runs while a form is loaded.
+// anything. Each form counts among the loaded forms while its window exists.
 #include <windows.h>
 
 namespace glimra::win32 {
@@ -30,7 +30,6 @@ class Form {
     void Create();
     void Destroy();
 
-    static bool AnyLoaded();
     static HWND LoadedWindow();  // the loaded form's window, or null
     // Lets the loaded form take a message before it is translated (dialog keys).
     static bool PreTranslate(MSG& message);

@@ -16,7 +16,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/forms.h"
 #include "platform/platform.h"
+#include "platform/posix/owners.h"
 #include "platform/posix/process.h"
 #include "platform/saver_window.h"
 #include "platform/x11/connection.h"
@@ -63,10 +65,9 @@ sigset_t EndingSignals() {
 }
 
 Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const Atom atom = reply != nullptr ? reply->atom : None;
-    std::free(reply);
-    return atom;
+    const posix::Malloced<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(connection, cookie, nullptr));
+    return reply != nullptr ? reply->atom : None;
 }
 
 // A cursor with a cleared mask, made by the core requests themselves: Xlib's own cursor
@@ -148,7 +149,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     Cursor blank_ = None;
     Atom close_ = None;  // WM_DELETE_WINDOW
     guint timer_ = 0;
-    int signal_fd_ = -1;
+    posix::Fd signal_fd_;
     guint signal_source_ = 0;
 };
 
@@ -205,7 +206,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     if (!own_window_) Cls();  // the host's window is black from the load on, as Form1 is
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
-    posix::FormLoaded();
+    FormLoaded();
     timer_ = g_timeout_add(
         static_cast<guint>(interval_ms),
         [](gpointer self) -> gboolean {
@@ -225,11 +226,11 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
 // loop polls beside the connection: GLib's own signal sources would start a thread.
 void X11SaverWindow::WatchSignals() {
     const sigset_t signals = EndingSignals();
-    signal_fd_ = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
-    if (signal_fd_ < 0) return;
+    signal_fd_.Reset(signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (!signal_fd_) return;
     sigprocmask(SIG_BLOCK, &signals, nullptr);
     signal_source_ = g_unix_fd_add(
-        signal_fd_, G_IO_IN,
+        signal_fd_.get(), G_IO_IN,
         [](gint fd, GIOCondition, gpointer self) -> gboolean {
             signalfd_siginfo taken{};
             while (read(fd, &taken, sizeof taken) == sizeof taken) {
@@ -241,10 +242,9 @@ void X11SaverWindow::WatchSignals() {
 
 // After the unload a signal has its default effect again.
 void X11SaverWindow::StopWatchingSignals() {
-    if (signal_fd_ < 0) return;
+    if (!signal_fd_) return;
     g_source_remove(signal_source_);
-    close(signal_fd_);
-    signal_fd_ = -1;
+    signal_fd_.Reset();
     const sigset_t signals = EndingSignals();
     sigprocmask(SIG_UNBLOCK, &signals, nullptr);
 }
@@ -351,7 +351,7 @@ void X11SaverWindow::Unload() {
     blank_ = None;
     XSync(display_, False);
     StopWatchingSignals();
-    posix::FormUnloaded();
+    FormUnloaded();
 }
 
 // After SIGTERM or SIGINT the form unloads, and the process ends without another request:

@@ -1,11 +1,12 @@
 #include "platform/x11/screen.h"
 
 #include <cmath>
-#include <cstdlib>
 
+#include "platform/posix/owners.h"
+
+// After the C++ headers (Xlibint.h defines min and max as macros).
 #include <X11/Xlib-xcb.h>
 #include <xcb/randr.h>
-// After the C++ headers: it defines min and max as macros.
 #include <X11/Xlibint.h>
 #undef min
 #undef max
@@ -35,22 +36,21 @@ Rect PrimaryMonitor(Display* display) {
     const auto root = static_cast<xcb_window_t>(RootWindow(display, screen));
     const xcb_get_geometry_cookie_t size = xcb_get_geometry(connection, root);
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
-    if (xcb_get_geometry_reply_t* whole = xcb_get_geometry_reply(connection, size, nullptr)) {
+    if (const posix::Malloced<xcb_get_geometry_reply_t> whole{
+            xcb_get_geometry_reply(connection, size, nullptr)}) {
         rect = {0, 0, whole->width, whole->height};
-        std::free(whole);
     }
     if (randr == nullptr || !randr->present) return rect;
     xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 5).sequence);
-    xcb_randr_get_monitors_reply_t* monitors = xcb_randr_get_monitors_reply(
-        connection, xcb_randr_get_monitors(connection, root, 1), nullptr);
+    const posix::Malloced<xcb_randr_get_monitors_reply_t> monitors(xcb_randr_get_monitors_reply(
+        connection, xcb_randr_get_monitors(connection, root, 1), nullptr));
     if (monitors == nullptr) return rect;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors); it.rem > 0;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
          xcb_randr_monitor_info_next(&it)) {
         if (it.data->primary && it.data->width > 0 && it.data->height > 0) {
             rect = {it.data->x, it.data->y, it.data->width, it.data->height};
         }
     }
-    std::free(monitors);
     return rect;
 }
 
