@@ -56,23 +56,14 @@ class OnTwoHeads(xenv.Case):
         if not os.path.exists("/tmp/glimra-65534"):  # where the lock once fell back: root's
             os.mkdir("/tmp/glimra-65534")
             self.addCleanup(os.rmdir, "/tmp/glimra-65534")
-        as_nobody = [
-            "setpriv",
-            "--reuid=65534",
-            "--regid=65534",
-            "--clear-groups",
-            "env",
-            "-u",
-            "XDG_RUNTIME_DIR",
-            "HOME=" + home,
-            "XDG_CONFIG_HOME=" + home + "/config",
-            "DISPLAY=" + self.state["display"],
-        ]
-        first = subprocess.Popen(as_nobody + [home + "/lumeck", "/s"])
+        as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_RUNTIME_DIR"
+        as_nobody = as_nobody.split() + ["HOME=" + home, "XDG_CONFIG_HOME=%s/config" % home]
+        first = subprocess.Popen(as_nobody + [home + "/lumeck", "/s"], env=xenv.env(self.state))
         self.addCleanup(lambda: first.poll() is None and (first.kill() or first.wait()))
         self.assertTrue(xenv.poll(self.shown), "the start without a runtime folder did not run")
+        runtime = "XDG_RUNTIME_DIR=%s/run" % home
         second = subprocess.Popen(
-            as_nobody + ["XDG_RUNTIME_DIR=%s/run" % home, home + "/lumeck", "/s"]
+            as_nobody + [runtime, home + "/lumeck", "/s"], env=xenv.env(self.state)
         )
         self.addCleanup(lambda: second.poll() is None and (second.kill() or second.wait()))
         self.assertTrue(xenv.ended(second, 3), "a second saver of the same user ran")
@@ -130,20 +121,8 @@ class OnTwoHeads(xenv.Case):
 class OnItsOwnDisplay(unittest.TestCase):
     def start_display(self, depth):
         read_end, write_end = os.pipe()
-        server = subprocess.Popen(
-            [
-                "Xvfb",
-                "-displayfd",
-                str(write_end),
-                "-screen",
-                "0",
-                "1024x768x%d" % depth,
-                "-nolisten",
-                "tcp",
-            ],
-            pass_fds=[write_end],
-            stderr=subprocess.DEVNULL,
-        )
+        command = "Xvfb -screen 0 1024x768x%d -nolisten tcp -displayfd %d" % (depth, write_end)
+        server = subprocess.Popen(command.split(), pass_fds=[write_end], stderr=subprocess.DEVNULL)
         os.close(write_end)
         self.addCleanup(
             lambda: server.send_signal(signal.SIGCONT) or server.kill() or server.wait()
