@@ -30,6 +30,9 @@ const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
 
 namespace {
 
+// How long "/s" waits for another client to let the keyboard go.
+constexpr gint64 kKeyboardWait = 5 * G_USEC_PER_SEC;
+
 // A colour 0xBBGGRR as a pixel of a true-colour visual.
 unsigned long TrueColourPixel(const Visual* visual, std::uint32_t colour) {
     const auto channel = [](unsigned long mask, std::uint32_t value) {
@@ -114,7 +117,7 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     static void OnEvent(const XEvent& event, void* self);
     void Handle(const XEvent& event);
     void HandleOwnWindow(const XEvent& event);
-    void Tick();
+    void RetryGrabs();
     void TryGrabs();
     void CoverPrimaryMonitor();
     unsigned long PixelOf(std::uint32_t colour);
@@ -212,7 +215,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         [](gpointer self) -> gboolean {
             Guarded([self] {
                 auto* window = static_cast<X11SaverWindow*>(self);
-                window->Tick();
+                window->RetryGrabs();
                 if (window->loaded_) window->events_.Timer1_Timer();
             });
             return G_SOURCE_CONTINUE;
@@ -252,12 +255,12 @@ void X11SaverWindow::StopWatchingSignals() {
 // A saver must never cover a window that still gets the typing: the window maps only once
 // the keyboard is grabbed. Another client may hold a grab (an open menu): the grabs are
 // tried again at every tick and whenever the window loses them, and without the keyboard
-// after 5 s the saver ends, as a blank screen over a window that takes the keys is worse
-// than none.
+// after kKeyboardWait the saver ends, as a blank screen over a window that takes the keys
+// is worse than none.
 void X11SaverWindow::Show() {
     if (!own_window_ || showing_) return;
     showing_ = true;
-    keyboard_deadline_ = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    keyboard_deadline_ = g_get_monotonic_time() + kKeyboardWait;
     TryGrabs();
 }
 
@@ -277,7 +280,8 @@ void X11SaverWindow::TryGrabs() {
     if (keyboard_ && !mapped_) XMapRaised(display_, window_);
 }
 
-void X11SaverWindow::Tick() {
+// At every tick, until both grabs are held.
+void X11SaverWindow::RetryGrabs() {
     if (!showing_ || (keyboard_ && pointer_)) return;
     TryGrabs();
     if (keyboard_ || g_get_monotonic_time() < keyboard_deadline_) return;
@@ -470,7 +474,7 @@ void X11SaverWindow::HandleOwnWindow(const XEvent& event) {
         mapped_ = false;  // the server has dropped the grabs on it
         keyboard_ = false;
         pointer_ = false;
-        keyboard_deadline_ = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+        keyboard_deadline_ = g_get_monotonic_time() + kKeyboardWait;
         TryGrabs();
     } else if (event.type == FocusOut && event.xfocus.mode == NotifyUngrab && mapped_) {
         keyboard_ = false;
