@@ -19,10 +19,10 @@ struct ControlSpec {
     ControlKind kind;
     int container;                 // the id of the frame it sits in, or 0 for the dialog
     int left, top, width, height;  // twips, relative to the container
-    std::wstring_view caption;
-    ControlFont font;
-    bool tab_stop;
-    std::span<const unsigned char> picture;  // GIF of an arrow button or the image
+    std::wstring_view caption = {};
+    ControlFont font = ControlFont::kDefault;
+    bool tab_stop = false;
+    std::span<const unsigned char> picture = {};  // GIF of an arrow button or the image
 };
 
 struct ScrollSpec {

@@ -15,9 +15,9 @@ namespace {
 std::array<platform::ControlSpec, layout::kControls.size()> ControlsWithPictures() {
     std::array<platform::ControlSpec, layout::kControls.size()> controls = layout::kControls;
     for (platform::ControlSpec& control : controls) {
-        if (control.id == layout::kCmdChangeUp) control.picture = pictures::UpArrow();
-        if (control.id == layout::kCmdChangeDown) control.picture = pictures::DownArrow();
-        if (control.id == layout::kImage1) control.picture = pictures::Logo();
+        if (control.id == layout::kUpArrow) control.picture = pictures::UpArrow();
+        if (control.id == layout::kDownArrow) control.picture = pictures::DownArrow();
+        if (control.id == layout::kLogo) control.picture = pictures::Logo();
     }
     return controls;
 }
@@ -36,25 +36,25 @@ Settingfrm::Settingfrm(const SettingsValues& values)
 void Settingfrm::Show() { window_->Show(); }
 
 void Settingfrm::Form_Load() {
-    window_->SetValue(layout::kHspeed, values_.drawinterval);
-    window_->SetText(layout::kTxtNum, runtime::NumberText(values_.pointlimit));
+    window_->SetValue(layout::kSpeedBar, values_.drawinterval);
+    window_->SetText(layout::kCountBox, runtime::NumberText(values_.pointlimit));
 }
 
 void Settingfrm::Control_Click(int control) {
     switch (control) {
-        case layout::kCmdChangeUp:
+        case layout::kUpArrow:
             CmdChange_Click(0);
             break;
-        case layout::kCmdChangeDown:
+        case layout::kDownArrow:
             CmdChange_Click(1);
             break;
-        case layout::kCommand3:
+        case layout::kOk:
             Command3_Click();
             break;
-        case layout::kCommand4:
+        case layout::kCancel:
             Command4_Click();
             break;
-        case layout::kImage1:
+        case layout::kLogo:
             Image1_Click();
             break;
         default:
@@ -63,20 +63,20 @@ void Settingfrm::Control_Click(int control) {
 }
 
 void Settingfrm::CmdChange_Click(short Index) {
-    if (auto stepped = StepCount(window_->Text(layout::kTxtNum), static_cast<Arrow>(Index))) {
-        window_->SetText(layout::kTxtNum, *stepped);
+    if (auto stepped = StepCount(window_->Text(layout::kCountBox), static_cast<Arrow>(Index))) {
+        window_->SetText(layout::kCountBox, *stepped);
     }
-    window_->Select(layout::kTxtNum, 0, kStepSelectionLength);
-    window_->SetFocus(layout::kTxtNum);
+    window_->Select(layout::kCountBox, 0, kStepSelectionLength);
+    window_->SetFocus(layout::kCountBox);
 }
 
 // Both values are written on every OK, the count first and exactly as typed; a refused
 // write raises the run-time error, and what was written before it stays.
 void Settingfrm::Command3_Click() {
     platform::SaveSetting(kSettingsApp, kSettingsSection, kPointCountKey,
-                          window_->Text(layout::kTxtNum));
+                          window_->Text(layout::kCountBox));
     platform::SaveSetting(kSettingsApp, kSettingsSection, kIntervalKey,
-                          runtime::NumberText(window_->Value(layout::kHspeed)));
+                          runtime::NumberText(window_->Value(layout::kSpeedBar)));
     window_->Unload();
 }
 

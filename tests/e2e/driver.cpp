@@ -306,12 +306,15 @@ void Dpi(const Args& a) {
 }
 
 // layout: the product's table of controls: id, place on the client area in pixels at 96 DPI
-// (15 twips each), caption.
+// (15 twips each; a control in a frame relative to the frame), caption.
 void Layout(const Args&) {
     for (const auto& control : glimra::layout::kControls) {
-        const auto r = glimra::layout::ClientRect(control);
-        Put(L"id", {control.id}),
-            Put(L"rect", {r.left / 15, r.top / 15, r.right / 15, r.bottom / 15});
+        int left = control.left, top = control.top;
+        for (const auto& frame : glimra::layout::kControls)
+            if (control.container != 0 && frame.id == control.container)
+                left += frame.left, top += frame.top;
+        Put(L"id", {control.id}), Put(L"rect", {left / 15, top / 15, (left + control.width) / 15,
+                                                (top + control.height) / 15});
         Text(L"caption", std::wstring(control.caption)), End();
     }
 }

@@ -44,6 +44,10 @@ class Dpi(SaverCase):
                 pid, window, controls = self.dialog()
                 try:
                     self.assertEqual(window["dpi"], PER_MONITOR)
+                    left, top, right, bottom = window["rect"]  # as laid out where it fits, else centred
+                    self.assertTrue(0 <= left and 0 <= top and right <= 1024 and bottom <= 768, (dpi, window))
+                    laid_out = [scaled(333, dpi), scaled(237, dpi)]
+                    self.assertEqual(window["client"][:2] == laid_out, dpi < 144, (dpi, window))
                     self.assert_layout(table, window, controls, dpi)
                     self.assert_change(pid, window, controls, table, new)
                 finally:

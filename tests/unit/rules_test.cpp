@@ -15,6 +15,7 @@
 #include "runtime/numbers.h"
 #include "runtime/random.h"
 #include "runtime/runtime_error.h"
+#include "platform/dialog_layout.h"
 #include "platform/scaling.h"
 #include "platform/scrolling.h"
 #include "saver/mouse_rule.h"
@@ -258,23 +259,38 @@ TEST(Dialog, SpeedBarStepsAndHoldsItsRange) {
 TEST(Dialog, LayoutPlacesEveryControlWithItsCaptionAndTabStop) {
     using namespace layout;
     const struct { int id, left, top, right, bottom; std::wstring_view caption; bool tab_stop; } rows[] = {
-        {kCmdChangeDown, 232, 126, 249, 138, L"", 0}, {kCmdChangeUp, 232, 114, 249, 126, L"", 0},
-        {kTxtNum, 184, 114, 249, 138, L"", 1}, {kLabel1, 32, 120, 152, 132, L"Glimra个数(10 - 200个)", 0},
-        {kFrame1, 8, 96, 281, 153, L"Glimra密度", 0}, {kHspeed, 16, 48, 265, 73, L"", 1},
-        {kLabel3, 16, 24, 30, 38, L"快", 0}, {kLabel2, 248, 24, 262, 38, L"慢", 0},
-        {kFrame2, 8, 8, 281, 81, L"绘点速度", 0}, {kCommand3, 290, 16, 347, 41, L"确定", 1},
-        {kCommand4, 290, 48, 347, 73, L"取消", 1}, {kImage1, 304, 112, 337, 145, L"", 0}};
+        {kDownArrow, 232, 126, 249, 138, L"", 0}, {kUpArrow, 232, 114, 249, 126, L"", 0},
+        {kCountBox, 184, 114, 249, 138, L"", 1}, {kCountLabel, 32, 120, 152, 132, L"Glimra个数(10 - 200个)", 0},
+        {kCountFrame, 8, 96, 281, 153, L"Glimra密度", 0}, {kSpeedBar, 16, 48, 265, 73, L"", 1},
+        {kFastLabel, 16, 24, 30, 38, L"快", 0}, {kSlowLabel, 248, 24, 262, 38, L"慢", 0},
+        {kSpeedFrame, 8, 8, 281, 81, L"绘点速度", 0}, {kOk, 290, 16, 347, 41, L"确定", 1},
+        {kCancel, 290, 48, 347, 73, L"取消", 1}, {kLogo, 304, 112, 337, 145, L"", 0}};
     ASSERT_EQ(std::size(rows), kControls.size());
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const auto& row = rows[i];
-        const Rect r = ClientRect(kControls[i]);
         const Control& c = kControls[i];
+        const PixelRect r = ControlPixels({.controls = kControls}, c, 96);
         EXPECT_EQ(std::tuple(c.id, r.left, r.top, r.right, r.bottom, c.caption, c.tab_stop),
-                  std::tuple(row.id, row.left * 15, row.top * 15, row.right * 15, row.bottom * 15, row.caption,
-                             row.tab_stop));
+                  std::tuple(row.id, row.left, row.top, row.right, row.bottom, row.caption, row.tab_stop));
     }
     EXPECT_EQ(std::vector({kClientWidth, kClientHeight}), std::vector({353 * 15, 169 * 15}));
     EXPECT_EQ(kCaption, L"配置");
+}
+
+// Where laid out while the whole window fits on the work area; otherwise centred on it, its
+// top-left corner on the area even when the window is larger.
+TEST(Dialog, TheWindowStaysOnItsMonitorsWorkArea) {
+    const PixelRect screen{0, 0, 1024, 768}, below_a_bar{0, 40, 1024, 768};
+    const struct { const char* what; PixelRect window, area, placed; } rows[] = {
+        {"fits", {333, 237, 692, 414}, screen, {333, 237, 692, 414}},
+        {"off the right at 150 %", {500, 356, 1036, 636}, screen, {244, 244, 780, 524}},
+        {"above the area", {333, 20, 692, 197}, below_a_bar, {332, 315, 691, 492}},
+        {"larger than the area", {10, 10, 1110, 910}, screen, {0, 0, 1100, 900}}};
+    for (const auto& row : rows) {
+        const PixelRect placed = PlacedWindow(row.window, row.area);
+        EXPECT_EQ(std::tuple(placed.left, placed.top, placed.right, placed.bottom),
+                  std::tuple(row.placed.left, row.placed.top, row.placed.right, row.placed.bottom)) << row.what;
+    }
 }
 
 // At each DPI: the client area and the logo's control from twips, the pens of the full
@@ -286,10 +302,9 @@ TEST(Dialog, LayoutPensAndPicturesFollowTheDpi) {
         {96, 15.0f, 353, 169, 33, 12, 4, 33, 8, 1},   {120, 12.0f, 441, 211, 41, 15, 5, 41, 10, 2},
         {144, 10.0f, 530, 254, 50, 18, 6, 50, 12, 2}, {192, 7.5f, 706, 338, 66, 24, 8, 66, 16, 2},
         {288, 5.0f, 1059, 507, 99, 36, 12, 99, 24, 3}};
-    const Rect logo = ClientRect(kControls.back());
     for (const auto& row : rows) {
         EXPECT_EQ(std::tuple(TwipsPerPixel(row.dpi), TwipsToPixels(kClientWidth, row.dpi),
-                             TwipsToPixels(kClientHeight, row.dpi), TwipsToPixels(logo.right - logo.left, row.dpi),
+                             TwipsToPixels(kClientHeight, row.dpi), TwipsToPixels(kControls.back().width, row.dpi),
                              ScaledPixels(12, row.dpi), ScaledPixels(4, row.dpi), ScaledPixels(33, row.dpi),
                              ScaledPixels(8, row.dpi), WholeZoom(33, row.logo)),
                   std::tuple(row.twips, row.width, row.height, row.logo_box, row.pen, row.preview_pen, row.logo,

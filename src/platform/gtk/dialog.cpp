@@ -5,7 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dialog_layout.h"
 #include "platform/gtk/pictures.h"
+#include "platform/scaling.h"
 #include "platform/gtk/scroll_bar.h"
 #include "platform/posix/text.h"
 
@@ -29,11 +31,17 @@ int ScreenDpi() {
     return resolution > 0 ? static_cast<int>(std::lround(resolution)) : 96;
 }
 
-struct Pixels {
-    int dpi;
-    // Rounded to the nearest pixel, as the layout was drawn.
-    int operator()(int twips) const { return (twips * dpi + 720) / 1440; }
-};
+// The laid-out place of the window, kept on the work area of the monitor it is on (the
+// frame that a window manager may add is not counted).
+platform::PixelRect OnWorkArea(const platform::PixelRect& laid_out) {
+    GdkMonitor* monitor =
+        gdk_display_get_monitor_at_point(gdk_display_get_default(), laid_out.left, laid_out.top);
+    if (monitor == nullptr) return laid_out;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    return platform::PlacedWindow(laid_out,
+                                  {area.x, area.y, area.x + area.width, area.y + area.height});
+}
 
 // The look that the table assumes, for this dialog only: the dialog's font with a CJK
 // stand-in for "宋体", no theme padding that would push a control past its place, and a
@@ -131,7 +139,6 @@ class Dialog final : public platform::DialogWindow {
     void Load();
     GtkWidget* MakeControl(const ControlSpec& control, double scale);
     GtkWidget* MakeImage(const ControlSpec& control, double scale);
-    std::pair<int, int> ClientPlace(const ControlSpec& control) const;
     void Report(int control);
 
     GtkWidget* Widget(int control) {
@@ -173,24 +180,12 @@ class Dialog final : public platform::DialogWindow {
     int arrow_width_ = 0;  // of the scroll bar's end arrows, in pixels
 };
 
-// A control in a frame is placed relative to the frame's top-left corner.
-std::pair<int, int> Dialog::ClientPlace(const ControlSpec& control) const {
-    int left = control.left;
-    int top = control.top;
-    for (const ControlSpec& frame : spec_.controls) {
-        if (frame.id == control.container && control.container != 0) {
-            left += frame.left;
-            top += frame.top;
-        }
-    }
-    return {left, top};
-}
-
 void Dialog::Load() {
     if (window_ || loading_) return;
     loading_ = true;
-    const Pixels px{ScreenDpi()};
-    const double scale = px.dpi / 96.0;
+    const int dpi = ScreenDpi();
+    const auto px = [dpi](int twips) { return platform::TwipsToPixels(twips, dpi); };
+    const double scale = dpi / 96.0;
     arrow_width_ = px(kScrollArrowTwips);
     ApplyStyle(arrow_width_);
 
@@ -201,7 +196,10 @@ void Dialog::Load() {
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     if (Ref<GdkPixbuf> icon = DialogIcon()) gtk_window_set_icon(window, icon.get());
-    gtk_window_move(window, px(spec_.client_left), px(spec_.client_top));
+    const int left = px(spec_.client_left), top = px(spec_.client_top);
+    const platform::PixelRect placed =
+        OnWorkArea({left, top, left + px(spec_.client_width), top + px(spec_.client_height)});
+    gtk_window_move(window, placed.left, placed.top);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDeleteEvent), this);
 
     GtkWidget* client = gtk_fixed_new();
@@ -212,10 +210,9 @@ void Dialog::Load() {
     // first: so the frames go in before what they hold, the box before its arrows.
     for (auto control = spec_.controls.rbegin(); control != spec_.controls.rend(); ++control) {
         GtkWidget* widget = MakeControl(*control, scale);
-        const auto [left, top] = ClientPlace(*control);
-        gtk_widget_set_size_request(widget, px(left + control->width) - px(left),
-                                    px(top + control->height) - px(top));
-        gtk_fixed_put(GTK_FIXED(client), widget, px(left), px(top));
+        const platform::PixelRect place = platform::ControlPixels(spec_, *control, dpi);
+        gtk_widget_set_size_request(widget, place.right - place.left, place.bottom - place.top);
+        gtk_fixed_put(GTK_FIXED(client), widget, place.left, place.top);
         atk_object_set_accessible_id(gtk_widget_get_accessible(widget),
                                      std::string(control->name).c_str());
         widgets_.emplace_back(control->id, widget);

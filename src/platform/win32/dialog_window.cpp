@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dialog_layout.h"
 #include "platform/scaling.h"
 #include "platform/scrolling.h"
 #include "platform/win32/delayed.h"
@@ -86,17 +87,9 @@ RECT PixelRect(int left, int top, int right, int bottom, int dpi) {
             platform::TwipsToPixels(right, dpi), platform::TwipsToPixels(bottom, dpi)};
 }
 
-// A control's place on the client area, in pixels: frames place what they hold.
 RECT ControlRect(const DialogSpec& spec, const ControlSpec& control, int dpi) {
-    int left = control.left;
-    int top = control.top;
-    for (const ControlSpec& frame : spec.controls) {
-        if (frame.id == control.container) {
-            left += frame.left;
-            top += frame.top;
-        }
-    }
-    return PixelRect(left, top, left + control.width, top + control.height, dpi);
+    const platform::PixelRect place = platform::ControlPixels(spec, control, dpi);
+    return {place.left, place.top, place.right, place.bottom};
 }
 
 // The window's size around the client area of the layout at `dpi`.
@@ -135,6 +128,7 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
     void OnActivate(bool active);
     void OnDpiChanged(int dpi, const RECT& suggested);
     void FitClient();
+    void KeepOnWorkArea();
     void CreateControl(const ControlSpec& control);
     void LayOut();
     void SetIcons();
@@ -203,6 +197,7 @@ void Win32DialogWindow::OnCreate() {
     SetWindowPos(hWnd(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
     FitClient();
+    KeepOnWorkArea();
     for (const ControlSpec& control : spec_.controls) CreateControl(control);
     LayOut();
     if (image_ != nullptr) AddTooltip(image_);
@@ -234,6 +229,22 @@ void Win32DialogWindow::FitClient() {
     SetWindowPos(hWnd(), nullptr, 0, 0, window.right - window.left + width - client.right,
                  window.bottom - window.top + height - client.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// On the work area of the monitor that holds the most of the window.
+void Win32DialogWindow::KeepOnWorkArea() {
+    RECT window{};
+    GetWindowRect(hWnd(), &window);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& area = monitor.rcWork;
+    const platform::PixelRect placed =
+        platform::PlacedWindow({window.left, window.top, window.right, window.bottom},
+                               {area.left, area.top, area.right, area.bottom});
+    if (placed.left == window.left && placed.top == window.top) return;
+    SetWindowPos(hWnd(), nullptr, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The controls' places, fonts and pictures at dpi_, the hand cursor and the icons. What
