@@ -1,8 +1,5 @@
-"""lumeck where the desktop, other users and the file system work against it: a client
-holding the grabs, another user's folder where the lock used to fall back, a FIFO for
-settings, an InputOnly host, a head turned off, a symlinked private settings file (on the
-two-head Xorg); a stopped X server, an 8-bit screen and no display at all (on displays of
-their own)."""
+"""lumeck where other clients, other users and the file system work against it, on the
+two-head Xorg; and where the server stops, the screen has 8 bits or there is no display."""
 import os
 import shutil
 import signal
@@ -101,8 +98,7 @@ class OnTwoHeads(xenv.Case):
         self.assertTrue(xenv.ended(saver, 2))
 
     def test_ok_writes_through_a_symlink_and_keeps_the_files_mode(self):
-        target = self.state["folder"] + "/private/settings.ini"
-        os.makedirs(os.path.dirname(target), exist_ok=True)
+        target = self.state["folder"] + "/private.ini"  # in another folder than the link
         with open(target, "w") as out:
             out.write("[config]\nNumberofPoint=999\nspeed=300\n")
         os.chmod(target, 0o600)
@@ -133,9 +129,6 @@ class OnItsOwnDisplay(unittest.TestCase):
     def start(self, display, *args):
         config = tempfile.mkdtemp(prefix="glimra-hostile-")
         self.addCleanup(shutil.rmtree, config)
-        os.mkdir(config + "/Vestrel")
-        with open(config + "/Vestrel/settings.ini", "w") as out:
-            out.write("[config]\nspeed=100\n")
         environment = {k: v for k, v in os.environ.items() if "DISPLAY" not in k}
         if display:
             environment["DISPLAY"] = display
