@@ -6,9 +6,16 @@
 #include <gtk/gtk.h>
 
 #include "platform/dialog_window.h"
-#include "platform/gtk/module.h"
 
 namespace glimra::gtk {
+
+// What the dialog is lent: a guard to run the program's handlers under, and the count of
+// loaded forms, which its loads and unloads (the close box's too) go to.
+struct DialogHost {
+    void (*guard)(void (*body)(void*), void* context);
+    void (*form_loaded)();
+    void (*form_unloaded)();
+};
 
 std::unique_ptr<platform::DialogWindow> NewDialog(const platform::DialogSpec& spec,
                                                   platform::DialogEvents& events,

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "platform/gtk/module.h"
@@ -23,33 +24,35 @@ std::string ExecutableFolder() {
     return executable.substr(0, executable.rfind('/'));
 }
 
-struct Loaded {
-    const Module* module = nullptr;
-    bool started = true;  // false: the module is there, but GTK found no display
-};
-
-Loaded Load() {
+// Each candidate that fails says why on stderr, beside the error that follows. A module
+// whose GTK cannot start found no display: that ends the process, said once on stderr.
+const GlimraModule* Load() {
     const std::string folder = ExecutableFolder();
     // The build tree keeps the module beside the executable; an installed tree keeps the
     // executable in libexec/xscreensaver and the module in lib/lumeck.
     for (const std::string& candidate :
          {folder + "/" + kModuleFileName, folder + "/../../lib/lumeck/" + kModuleFileName}) {
         void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!library) continue;
-        const auto entry = reinterpret_cast<ModuleEntry>(dlsym(library, kModuleEntryName));
-        const Module* module = entry ? entry() : nullptr;
-        return {module, !entry || module != nullptr};
+        const auto entry =
+            library != nullptr
+                ? reinterpret_cast<GlimraModuleEntry>(dlsym(library, kModuleEntryName))
+                : nullptr;
+        if (entry == nullptr) {
+            std::fprintf(stderr, "lumeck: %s\n", dlerror());
+            continue;
+        }
+        if (const GlimraModule* module = entry()) return module;
+        posix::EndWithoutDisplay();
     }
-    return {};
+    return nullptr;
 }
 
 }  // namespace
 
-const Module& LoadedModule() {
-    static const Loaded loaded = Load();
-    if (!loaded.started) posix::EndWithoutDisplay();
-    if (!loaded.module) runtime::Raise(runtime::kErrLoadingLibrary);
-    return *loaded.module;
+const GlimraModule& LoadedModule() {
+    static const GlimraModule* const module = Load();
+    if (!module) runtime::Raise(runtime::kErrLoadingLibrary);
+    return *module;
 }
 
 }  // namespace glimra::gtk

@@ -42,7 +42,10 @@ void ReportRuntimeError(const runtime::RuntimeError& error) {
     std::fprintf(stderr, "lumeck: run-time error %d: %s\n", error.number,
                  ToUtf8(error.description()).c_str());
     try {
-        gtk::LoadedModule().error_box(runtime::ErrorHeading(error.number), error.description());
+        const std::wstring heading = runtime::ErrorHeading(error.number);
+        const std::wstring_view description = error.description();
+        gtk::LoadedModule().error_box({heading.data(), heading.size()},
+                                      {description.data(), description.size()});
     } catch (...) {
     }
     std::fflush(stderr);
@@ -98,7 +101,7 @@ std::wstring CommandText() {
 }
 
 void MsgBox(std::wstring_view text, std::wstring_view title) {
-    gtk::LoadedModule().msg_box(text, title);
+    gtk::LoadedModule().msg_box({text.data(), text.size()}, {title.data(), title.size()});
 }
 
 std::wstring GetSetting(std::wstring_view app, std::wstring_view section, std::wstring_view key,
