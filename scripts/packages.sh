@@ -10,6 +10,7 @@ glimra_run_packages=(
 glimra_linux_packages=(
   cmake ninja-build git python3 g++ pkg-config
   libx11-dev libx11-xcb-dev libxcb-randr0-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
+  libwayland-dev wayland-protocols libxkbcommon-dev
   python3-gi gir1.2-gtk-3.0
 )
 # Everything the test suite needs beyond those.
@@ -19,6 +20,7 @@ glimra_test_packages=(
   xvfb xdotool x11-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
   at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 dbus dbus-x11
+  sway swayidle grim wtype xwayland
 )
 
 # glimra_need_packages SCRIPT PACKAGE...: installs the missing packages when run as root;

@@ -1,6 +1,6 @@
-// The baseline of bench/x11_ratio.py: the least an Xlib saver can be. One override-redirect
-// black window over the screen, and a 100 ms timer (poll on the connection) that paints
-// one fixed dot, as the saver paints one dot a tick. Ends on SIGTERM.
+// The baseline of bench/saver_ratio.py on X11: the least an Xlib saver can be. One
+// override-redirect black window over the screen, and a 100 ms timer (poll on the connection) that
+// paints one fixed dot, as the saver paints one dot a tick. Ends on SIGTERM.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <time.h>

@@ -249,8 +249,8 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
             break;
         case ControlKind::kArrowButton:
             widget = gtk_button_new();
-            if (Ref<GdkPixbuf> arrow = DecodePicture(control.picture, scale)) {
-                gtk_button_set_image(GTK_BUTTON(widget), gtk_image_new_from_pixbuf(arrow.get()));
+            if (GtkWidget* arrow = PictureImage(control.picture, scale)) {
+                gtk_button_set_image(GTK_BUTTON(widget), arrow);
             }
             g_signal_connect(widget, "clicked", G_CALLBACK(OnClicked), this);
             break;
@@ -283,8 +283,8 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
 // click reported when the left button comes up over it.
 GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     GtkWidget* box = gtk_event_box_new();
-    if (Ref<GdkPixbuf> logo = DecodePicture(control.picture, scale)) {
-        gtk_container_add(GTK_CONTAINER(box), gtk_image_new_from_pixbuf(logo.get()));
+    if (GtkWidget* logo = PictureImage(control.picture, scale)) {
+        gtk_container_add(GTK_CONTAINER(box), logo);
     }
     gtk_widget_set_tooltip_text(box, posix::ToUtf8(spec_.image_tooltip).c_str());
     hand_cursor_ = FileCursor(gdk_display_get_default(), spec_.image_cursor);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/gtk/module.h"
-#include "platform/posix/process.h"
+#include "platform/linux/display_system.h"
 #include "runtime/runtime_error.h"
 
 namespace glimra::gtk {
@@ -42,7 +42,7 @@ const GlimraModule* Load() {
             continue;
         }
         if (const GlimraModule* module = entry()) return module;
-        posix::EndWithoutDisplay();
+        platform::EndWithoutDisplay();
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "platform/gtk/pictures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -17,6 +18,19 @@ Ref<GdkPixbuf> DecodePicture(std::span<const unsigned char> file, double scale) 
     const int width = static_cast<int>(std::lround(gdk_pixbuf_get_width(picture) * scale));
     const int height = static_cast<int>(std::lround(gdk_pixbuf_get_height(picture) * scale));
     return Ref<GdkPixbuf>(gdk_pixbuf_scale_simple(picture, width, height, GDK_INTERP_BILINEAR));
+}
+
+// The scale of the first monitor: the dialog opens on the one the compositor picks, and
+// on X11 without GDK_SCALE every monitor has 1.
+GtkWidget* PictureImage(std::span<const unsigned char> file, double scale) {
+    GdkMonitor* monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
+    const int device = monitor ? std::max(1, gdk_monitor_get_scale_factor(monitor)) : 1;
+    Ref<GdkPixbuf> picture = DecodePicture(file, scale * device);
+    if (!picture) return nullptr;
+    cairo_surface_t* pixels = gdk_cairo_surface_create_from_pixbuf(picture.get(), device, nullptr);
+    GtkWidget* image = gtk_image_new_from_surface(pixels);
+    cairo_surface_destroy(pixels);
+    return image;
 }
 
 Ref<GdkCursor> FileCursor(GdkDisplay* display, std::span<const unsigned char> file) {

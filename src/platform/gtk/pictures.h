@@ -19,6 +19,11 @@ using Ref = std::unique_ptr<T, Unref>;
 // are not a picture GdkPixbuf reads.
 Ref<GdkPixbuf> DecodePicture(std::span<const unsigned char> file, double scale = 1.0);
 
+// An image widget of the picture at `scale` times its size, drawn in the display's own
+// pixels where the display scales windows (Wayland's output scale, GDK_SCALE): there it is
+// decoded at that many times the size, so it stays crisp. Null when it cannot be read.
+GtkWidget* PictureImage(std::span<const unsigned char> file, double scale);
+
 // The pointer drawn by a .cur file, with its own hot spot; null when it cannot be read.
 Ref<GdkCursor> FileCursor(GdkDisplay* display, std::span<const unsigned char> file);
 

@@ -15,6 +15,7 @@
 #include "platform/gtk/module.h"
 #include "platform/platform.h"
 #include "platform/posix/instance_lock.h"
+#include "platform/posix/saver_loop.h"
 #include "platform/posix/settings_store.h"
 #include "platform/posix/text.h"
 
@@ -50,17 +51,6 @@ void ReportRuntimeError(const runtime::RuntimeError& error) {
     }
     std::fflush(stderr);
     _exit(error.number);
-}
-
-void EndWithoutDisplay() {
-    const char* display = std::getenv("DISPLAY");
-    if (display != nullptr && *display != '\0') {
-        std::fprintf(stderr, "lumeck: no display could be opened (DISPLAY is \"%s\")\n", display);
-    } else {
-        std::fputs("lumeck: no display could be opened (DISPLAY is not set)\n", stderr);
-    }
-    std::fflush(stderr);
-    _exit(1);
 }
 
 }  // namespace glimra::posix
@@ -127,8 +117,15 @@ void Guarded(void (*body)(void*), void* context) noexcept {
 // X11 hands every client the screen's own pixels.
 void DeclareDpiAwareness() {}
 
+// The saver has its own loop; GLib's serves the dialog.
 void RunMessageLoop() {
-    while (AnyFormLoaded()) g_main_context_iteration(nullptr, TRUE);
+    while (AnyFormLoaded()) {
+        if (posix::SaverLoopRunning()) {
+            posix::RunSaverLoopOnce();
+        } else {
+            g_main_context_iteration(nullptr, TRUE);
+        }
+    }
 }
 
 }  // namespace glimra::platform

@@ -11,10 +11,6 @@ void SetArguments(int argc, char** argv);
 // its grabs and let the box be used.
 void OnBeforeErrorBox(void (*release)());
 
-// Without a display to open: one line on stderr, and the end with status 1. The X
-// connection and the GTK module both end here.
-[[noreturn]] void EndWithoutDisplay();
-
 // The standard run-time error report: the box, then the end with the error's number.
 [[noreturn]] void ReportRuntimeError(const runtime::RuntimeError& error);
 

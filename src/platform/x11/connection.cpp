@@ -1,9 +1,6 @@
 #include "platform/x11/connection.h"
 
-#include <glib.h>
-
 #include "platform/platform.h"
-#include "platform/posix/process.h"
 
 namespace glimra::x11 {
 
@@ -24,65 +21,57 @@ int OnError(Display*, XErrorEvent* error) {
     return 0;
 }
 
-struct XSource {
-    GSource base;
-    GPollFD poll;
-};
-
-// Only events already read count here: XPending would cost a system call at every turn of
-// the loop, and the poll on the connection reports anything the server has sent since.
-gboolean Prepare(GSource*, gint* timeout) {
-    *timeout = -1;
-    XFlush(g_display);
-    return g_lost != 0 || XEventsQueued(g_display, QueuedAlready) > 0;
-}
-
-gboolean Check(GSource* source) {
-    const auto* x = reinterpret_cast<XSource*>(source);
-    return g_lost != 0 || (x->poll.revents & (G_IO_IN | G_IO_HUP | G_IO_ERR)) != 0 ||
-           XEventsQueued(g_display, QueuedAlready) > 0;
-}
-
 void Deliver(const XEvent& event) {
     if (g_handler == nullptr) return;
     platform::Guarded([&] { g_handler(event, g_context); });
 }
 
-gboolean Dispatch(GSource*, GSourceFunc, gpointer) {
+// A window found gone under a request is reported as destroyed.
+void DeliverLost() {
+    if (g_lost == 0) return;
+    XEvent gone{};
+    gone.type = DestroyNotify;
+    gone.xdestroywindow.window = g_lost;
+    gone.xdestroywindow.event = g_lost;
+    g_lost = 0;
+    Deliver(gone);
+}
+
+}  // namespace
+
+Display* Connection() {
+    if (TryConnection() == nullptr) runtime::Raise(runtime::kErrInvalidCall);
+    return g_display;
+}
+
+Display* TryConnection() {
+    if (g_display != nullptr) return g_display;
+    g_display = XOpenDisplay(nullptr);
+    if (g_display == nullptr) return nullptr;
+    XSetErrorHandler(OnError);
+    return g_display;
+}
+
+// Only events already read count here: XPending would cost a system call at every turn of
+// the loop, and the poll on the connection reports anything the server has sent since.
+void DeliverQueued() {
+    while (XEventsQueued(g_display, QueuedAlready) > 0) {
+        XEvent event;
+        XNextEvent(g_display, &event);
+        Deliver(event);
+    }
+    DeliverLost();
+    XFlush(g_display);
+}
+
+void ReadAndDeliver() {
     while (XPending(g_display) > 0) {
         XEvent event;
         XNextEvent(g_display, &event);
         Deliver(event);
     }
-    if (g_lost != 0) {
-        XEvent gone{};
-        gone.type = DestroyNotify;
-        gone.xdestroywindow.window = g_lost;
-        gone.xdestroywindow.event = g_lost;
-        g_lost = 0;
-        Deliver(gone);
-    }
+    DeliverLost();
     XFlush(g_display);
-    return G_SOURCE_CONTINUE;
-}
-
-GSourceFuncs g_funcs = {Prepare, Check, Dispatch, nullptr, nullptr, nullptr};
-
-}  // namespace
-
-Display* Connection() {
-    if (g_display != nullptr) return g_display;
-    g_display = XOpenDisplay(nullptr);
-    if (g_display == nullptr) posix::EndWithoutDisplay();
-    XSetErrorHandler(OnError);
-    GSource* source = g_source_new(&g_funcs, sizeof(XSource));
-    auto* x = reinterpret_cast<XSource*>(source);
-    x->poll.fd = ConnectionNumber(g_display);
-    x->poll.events = G_IO_IN | G_IO_HUP | G_IO_ERR;
-    g_source_add_poll(source, &x->poll);
-    g_source_attach(source, nullptr);
-    g_source_unref(source);
-    return g_display;
 }
 
 void SetEventHandler(EventHandler handler, void* context) {

@@ -5,13 +5,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <glib-unix.h>
-#include <glib.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -20,8 +17,10 @@
 #include "platform/platform.h"
 #include "platform/posix/owners.h"
 #include "platform/posix/process.h"
+#include "platform/posix/saver_loop.h"
 #include "platform/saver_window.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/saver_window.h"
 #include "platform/x11/screen.h"
 
 namespace glimra::platform {
@@ -31,7 +30,7 @@ const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
 namespace {
 
 // How long "/s" waits for another client to let the keyboard go.
-constexpr gint64 kKeyboardWait = 5 * G_USEC_PER_SEC;
+constexpr std::chrono::seconds kKeyboardWait{5};
 
 // A colour 0xBBGGRR as a pixel of a true-colour visual.
 unsigned long TrueColourPixel(const Visual* visual, std::uint32_t colour) {
@@ -58,15 +57,6 @@ bool ProducesCharacter(XKeyEvent key) {
     return length > 0 && keysym != XK_Delete && keysym != XK_KP_Delete;
 }
 
-// SIGTERM, from a screen-saver host, and SIGINT, from a terminal: both unload the form.
-sigset_t EndingSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    return signals;
-}
-
 Atom AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
     const posix::Malloced<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(connection, cookie, nullptr));
@@ -90,7 +80,7 @@ Cursor BlankCursor(Display* display, Window window) {
     return cursor;
 }
 
-class X11SaverWindow final : public SaverWindow, public Surface {
+class X11SaverWindow final : public SaverWindow, public Surface, public posix::SaverLoopClient {
   public:
     X11SaverWindow(SaverEvents& events, std::optional<HostHandle> host_window)
         : events_(events), host_window_(host_window) {}
@@ -113,6 +103,18 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     void Cls() override;
     void PSet(float x, float y, std::uint32_t colour) override;
 
+    int DisplayFd() const override { return ConnectionNumber(display_); }
+    void BeforePoll() override { x11::DeliverQueued(); }
+    void AfterPoll(short revents) override {
+        if (revents != 0) x11::ReadAndDeliver();
+    }
+    void OnTimer() override {
+        RetryGrabs();
+        if (loaded_) events_.Timer1_Timer();
+    }
+    // A host ends a display mode with SIGTERM; a terminal user the saver with SIGINT.
+    void OnEndingSignal() override { EndOnSignal(); }
+
   private:
     static void OnEvent(const XEvent& event, void* self);
     void Handle(const XEvent& event);
@@ -121,8 +123,6 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     void TryGrabs();
     void CoverPrimaryMonitor();
     unsigned long PixelOf(std::uint32_t colour);
-    void WatchSignals();
-    void StopWatchingSignals();
     [[noreturn]] void EndOnSignal();
 
     SaverEvents& events_;
@@ -141,9 +141,9 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     bool mapped_ = false;
     bool keyboard_ = false;  // grabbed, on the window once mapped, on the root before
     bool pointer_ = false;
-    gint64 keyboard_deadline_ = 0;  // without the keyboard by then, the saver gives up
-    bool ending_ = false;           // a signal came: no request may go out any more
-    int screen_change_ = 0;         // RandR's screen-change event type
+    std::chrono::steady_clock::time_point keyboard_deadline_;  // without it by then: the end
+    bool ending_ = false;    // a signal came: no request may go out any more
+    int screen_change_ = 0;  // RandR's screen-change event type
     int width_ = 0;
     int height_ = 0;
     float twips_ = 15;
@@ -151,9 +151,6 @@ class X11SaverWindow final : public SaverWindow, public Surface {
     int cursor_count_ = 0;  // the pointer shows while this is 0 or more
     Cursor blank_ = None;
     Atom close_ = None;  // WM_DELETE_WINDOW
-    guint timer_ = 0;
-    posix::Fd signal_fd_;
-    guint signal_source_ = 0;
 };
 
 void X11SaverWindow::Load(std::int32_t interval_ms) {
@@ -210,46 +207,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     x11::SetEventHandler(&X11SaverWindow::OnEvent, this);
     loaded_ = true;
     FormLoaded();
-    timer_ = g_timeout_add(
-        static_cast<guint>(interval_ms),
-        [](gpointer self) -> gboolean {
-            Guarded([self] {
-                auto* window = static_cast<X11SaverWindow*>(self);
-                window->RetryGrabs();
-                if (window->loaded_) window->events_.Timer1_Timer();
-            });
-            return G_SOURCE_CONTINUE;
-        },
-        this);
-    WatchSignals();
-}
-
-// The host ends a display mode with SIGTERM; a terminal user with SIGINT. Either unloads
-// the form, so that Form_Unload runs and the loop ends. They are read from a signalfd the
-// loop polls beside the connection: GLib's own signal sources would start a thread.
-void X11SaverWindow::WatchSignals() {
-    const sigset_t signals = EndingSignals();
-    signal_fd_.Reset(signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
-    if (!signal_fd_) return;
-    sigprocmask(SIG_BLOCK, &signals, nullptr);
-    signal_source_ = g_unix_fd_add(
-        signal_fd_.get(), G_IO_IN,
-        [](gint fd, GIOCondition, gpointer self) -> gboolean {
-            signalfd_siginfo taken{};
-            while (read(fd, &taken, sizeof taken) == sizeof taken) {
-            }
-            static_cast<X11SaverWindow*>(self)->EndOnSignal();
-        },
-        this);
-}
-
-// After the unload a signal has its default effect again.
-void X11SaverWindow::StopWatchingSignals() {
-    if (!signal_fd_) return;
-    g_source_remove(signal_source_);
-    signal_fd_.Reset();
-    const sigset_t signals = EndingSignals();
-    sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+    posix::StartSaverLoop(*this, interval_ms);
 }
 
 // A saver must never cover a window that still gets the typing: the window maps only once
@@ -260,7 +218,7 @@ void X11SaverWindow::StopWatchingSignals() {
 void X11SaverWindow::Show() {
     if (!own_window_ || showing_) return;
     showing_ = true;
-    keyboard_deadline_ = g_get_monotonic_time() + kKeyboardWait;
+    keyboard_deadline_ = std::chrono::steady_clock::now() + kKeyboardWait;
     TryGrabs();
 }
 
@@ -284,7 +242,7 @@ void X11SaverWindow::TryGrabs() {
 void X11SaverWindow::RetryGrabs() {
     if (!showing_ || (keyboard_ && pointer_)) return;
     TryGrabs();
-    if (keyboard_ || g_get_monotonic_time() < keyboard_deadline_) return;
+    if (keyboard_ || std::chrono::steady_clock::now() < keyboard_deadline_) return;
     std::fputs("lumeck: another client holds the keyboard; the saver does not blank over it\n",
                stderr);
     Unload();
@@ -341,7 +299,7 @@ void X11SaverWindow::Unload() {
     if (!loaded_) return;
     events_.Form_Unload();
     loaded_ = false;
-    g_source_remove(timer_);
+    posix::StopSaverLoop();
     if (own_window_) {
         XUngrabKeyboard(display_, CurrentTime);
         XUngrabPointer(display_, CurrentTime);
@@ -354,7 +312,6 @@ void X11SaverWindow::Unload() {
     if (blank_ != None) XFreeCursor(display_, blank_);
     blank_ = None;
     XSync(display_, False);
-    StopWatchingSignals();
     FormUnloaded();
 }
 
@@ -474,7 +431,7 @@ void X11SaverWindow::HandleOwnWindow(const XEvent& event) {
         mapped_ = false;  // the server has dropped the grabs on it
         keyboard_ = false;
         pointer_ = false;
-        keyboard_deadline_ = g_get_monotonic_time() + kKeyboardWait;
+        keyboard_deadline_ = std::chrono::steady_clock::now() + kKeyboardWait;
         TryGrabs();
     } else if (event.type == FocusOut && event.xfocus.mode == NotifyUngrab && mapped_) {
         keyboard_ = false;
@@ -484,9 +441,13 @@ void X11SaverWindow::HandleOwnWindow(const XEvent& event) {
 
 }  // namespace
 
-std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
-                                            std::optional<HostHandle> host_window) {
-    return std::make_unique<X11SaverWindow>(events, host_window);
+}  // namespace glimra::platform
+
+namespace glimra::x11 {
+
+std::unique_ptr<platform::SaverWindow> NewSaverWindow(
+    platform::SaverEvents& events, std::optional<platform::HostHandle> host_window) {
+    return std::make_unique<platform::X11SaverWindow>(events, host_window);
 }
 
-}  // namespace glimra::platform
+}  // namespace glimra::x11

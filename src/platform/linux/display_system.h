@@ -1,0 +1,18 @@
+#pragma once
+// Which display system Form1's window goes to, as start-up reads the command line. A
+// host's display mode and "/p" name X11 windows, so they stay on X11. The full-screen saver
+// uses the Wayland compositor that WAYLAND_DISPLAY names when it offers the layer shell,
+// else X11 through DISPLAY (Xwayland on desktops without the layer shell).
+namespace glimra::platform {
+
+enum class SaverUse { kFullScreen, kPreview };
+
+// Decides where the next NewSaverWindow puts the window; the connection is made then, so
+// that the dialog and the statement box never open one.
+void UseSaverDisplay(SaverUse use);
+
+// No display to open: one line on stderr, then the end with status 1, nothing shown. The
+// saver ends here, and so does the GTK module when GTK finds no display.
+[[noreturn]] void EndWithoutDisplay();
+
+}  // namespace glimra::platform

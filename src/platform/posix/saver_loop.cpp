@@ -1,0 +1,86 @@
+#include "platform/posix/saver_loop.h"
+
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "platform/platform.h"
+#include "platform/posix/owners.h"
+
+namespace glimra::posix {
+
+namespace {
+
+SaverLoopClient* g_client = nullptr;
+Fd g_timer;
+Fd g_signals;
+
+sigset_t EndingSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    return signals;
+}
+
+// Reads what a timerfd or signalfd holds, so that poll sleeps again.
+void Drain(int fd) {
+    char taken[sizeof(signalfd_siginfo)];
+    while (read(fd, taken, sizeof taken) > 0) {
+    }
+}
+
+}  // namespace
+
+void StartSaverLoop(SaverLoopClient& client, std::int32_t interval_ms) {
+    g_client = &client;
+    g_timer.Reset(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (!g_timer) runtime::Raise(runtime::kErrInternal);
+    const timespec interval{interval_ms / 1000, (interval_ms % 1000) * 1000000L};
+    const itimerspec every{interval, interval};
+    timerfd_settime(g_timer.get(), 0, &every, nullptr);
+    const sigset_t signals = EndingSignals();
+    g_signals.Reset(signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC));
+    if (g_signals) sigprocmask(SIG_BLOCK, &signals, nullptr);
+}
+
+void StopSaverLoop() {
+    if (g_client == nullptr) return;
+    g_client = nullptr;
+    g_timer.Reset();
+    if (g_signals) {
+        g_signals.Reset();
+        const sigset_t signals = EndingSignals();
+        sigprocmask(SIG_UNBLOCK, &signals, nullptr);
+    }
+}
+
+bool SaverLoopRunning() { return g_client != nullptr; }
+
+// The display first: what it brought (a click, a key) is handed out before a tick that
+// woke at the same moment paints.
+void RunSaverLoopOnce() {
+    platform::Guarded([] { g_client->BeforePoll(); });
+    if (g_client == nullptr) return;
+    pollfd watched[3] = {{g_client->DisplayFd(), POLLIN, 0},
+                         {g_timer.get(), POLLIN, 0},
+                         {g_signals.get(), POLLIN, 0}};
+    if (poll(watched, g_signals ? 3 : 2, -1) < 0) {
+        for (pollfd& watch : watched) watch.revents = 0;  // interrupted: nothing came
+    }
+    const short display = watched[0].revents;  // the client ends what BeforePoll began
+    platform::Guarded([display] { g_client->AfterPoll(display); });
+    if (g_client != nullptr && watched[2].revents != 0) {
+        Drain(g_signals.get());
+        platform::Guarded([] { g_client->OnEndingSignal(); });
+    }
+    if (g_client != nullptr && watched[1].revents != 0) {
+        Drain(g_timer.get());
+        platform::Guarded([] { g_client->OnTimer(); });
+    }
+}
+
+}  // namespace glimra::posix

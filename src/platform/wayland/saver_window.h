@@ -1,0 +1,13 @@
+#pragma once
+// Form1's window on Wayland: a layer surface over one output.
+#include <memory>
+
+#include "platform/saver_window.h"
+#include "platform/wayland/connection.h"
+
+namespace glimra::wayland {
+
+std::unique_ptr<platform::SaverWindow> NewSaverWindow(platform::SaverEvents& events,
+                                                      Connection& connection);
+
+}  // namespace glimra::wayland
