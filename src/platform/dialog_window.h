@@ -13,6 +13,12 @@ namespace glimra::platform {
 enum class ControlKind { kFrame, kButton, kArrowButton, kTextBox, kScrollBar, kLabel, kImage };
 enum class ControlFont { kDefault, kSong105 };  // the dialog's font, or "宋体" at 10.5 points
 
+struct ScrollSpec {
+    int min, max, small_step, large_step;
+};
+
+// Any control of a dialog, with what it has of its own: a picture, a scroll bar's range and
+// steps, a tooltip, a pointer.
 struct ControlSpec {
     std::string_view name;
     int id;
@@ -23,20 +29,16 @@ struct ControlSpec {
     ControlFont font = ControlFont::kDefault;
     bool tab_stop = false;
     std::span<const unsigned char> picture = {};  // GIF of an arrow button or the image
-};
-
-struct ScrollSpec {
-    int min, max, small_step, large_step;
+    ScrollSpec scroll = {};                       // a scroll bar's range and steps
+    std::wstring_view tooltip = {};               // shown while the pointer rests on it
+    std::span<const unsigned char> cursor = {};   // .cur file of the pointer over it
 };
 
 struct DialogSpec {
     std::wstring_view caption;
-    int client_width, client_height;              // twips
-    int client_left, client_top;                  // twips from the screen's top-left corner
-    std::span<const ControlSpec> controls;        // tab order, also stacking order (first on top)
-    ScrollSpec scroll;                            // the one scroll bar's range and steps
-    std::wstring_view image_tooltip;              // the image's tooltip
-    std::span<const unsigned char> image_cursor;  // .cur file shown over the image
+    int client_width, client_height;        // twips
+    int client_left, client_top;            // twips from the screen's top-left corner
+    std::span<const ControlSpec> controls;  // tab order, also stacking order (first on top)
 };
 
 // What the dialog reports, one event at a time on the user-interface thread. Clicks on

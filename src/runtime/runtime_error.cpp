@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "runtime/numbers.h"
+
 namespace glimra::runtime {
 
 std::wstring_view RuntimeError::description() const {
@@ -35,6 +37,6 @@ RuntimeError CurrentError() noexcept {
     }
 }
 
-std::wstring ErrorHeading(int number) { return L"运行时错误 '" + std::to_wstring(number) + L"':"; }
+std::wstring ErrorHeading(int number) { return L"运行时错误 '" + NumberText(number) + L"':"; }
 
 }  // namespace glimra::runtime

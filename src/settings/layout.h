@@ -4,7 +4,8 @@
 // tab order, which is also the stacking order of the windows (first on top): the arrow
 // buttons are created before the text box they overlap, and each frame after the
 // controls it holds, so that frames never cover their children. The pictures are added
-// where the dialog is made (settingfrm.cpp), from the program's resources.
+// where the dialog is made (settingfrm.cpp), from the program's resources, with the logo's
+// tooltip and pointer.
 #include <array>
 #include <string_view>
 
@@ -19,6 +20,9 @@ using Font = platform::ControlFont;
 inline constexpr int kCountFrame = 100, kDownArrow = 101, kUpArrow = 102, kCountBox = 103,
                      kSpeedFrame = 104, kSpeedBar = 105, kOk = 106, kCancel = 107,
                      kCountLabel = 108, kSlowLabel = 109, kFastLabel = 110, kLogo = 111;
+
+// Hspeed, in milliseconds: 100 to 2000, 50 for an end arrow, 200 for a click in the track.
+inline constexpr platform::ScrollSpec kSpeedScroll{100, 2000, 50, 200};
 
 // Neither arrow is a tab stop, so that the focus starts in the count itself; the arrows
 // hand the focus back to the box after every click anyway.
@@ -36,7 +40,8 @@ inline constexpr std::array<Control, 12> kControls{{
     {.name = "Frame1", .id = kCountFrame, .kind = Kind::kFrame, .container = 0,
      .left = 120, .top = 1440, .width = 4095, .height = 855, .caption = L"Glimra密度"},
     {.name = "Hspeed", .id = kSpeedBar, .kind = Kind::kScrollBar, .container = kSpeedFrame,
-     .left = 120, .top = 600, .width = 3735, .height = 375, .tab_stop = true},
+     .left = 120, .top = 600, .width = 3735, .height = 375, .tab_stop = true,
+     .scroll = kSpeedScroll},
     {.name = "Label3", .id = kFastLabel, .kind = Kind::kLabel, .container = kSpeedFrame,
      .left = 120, .top = 240, .width = 210, .height = 210,
      .caption = L"快", .font = Font::kSong105},
@@ -58,8 +63,5 @@ inline constexpr std::wstring_view kCaption = L"配置";
 inline constexpr int kClientWidth = 5295, kClientHeight = 2535;
 // Where the layout put the client area's top-left corner on the screen.
 inline constexpr int kClientLeft = 4995, kClientTop = 3555;
-
-// Hspeed, in milliseconds: 100 to 2000, 50 for an end arrow, 200 for a click in the track.
-inline constexpr platform::ScrollSpec kSpeedScroll{100, 2000, 50, 200};
 
 }  // namespace glimra::layout

@@ -11,13 +11,18 @@ namespace glimra {
 
 namespace {
 
-// The layout with the pictures that the arrow buttons and the logo show.
+// The layout with the pictures that the arrow buttons and the logo show, and the logo's
+// tooltip, the maker's name, and hand pointer.
 std::array<platform::ControlSpec, layout::kControls.size()> ControlsWithPictures() {
     std::array<platform::ControlSpec, layout::kControls.size()> controls = layout::kControls;
     for (platform::ControlSpec& control : controls) {
         if (control.id == layout::kUpArrow) control.picture = pictures::UpArrow();
         if (control.id == layout::kDownArrow) control.picture = pictures::DownArrow();
-        if (control.id == layout::kLogo) control.picture = pictures::Logo();
+        if (control.id == layout::kLogo) {
+            control.picture = pictures::Logo();
+            control.tooltip = GLIMRA_MAKER_NAME;
+            control.cursor = pictures::HandCursor();
+        }
     }
     return controls;
 }
@@ -26,10 +31,12 @@ std::array<platform::ControlSpec, layout::kControls.size()> ControlsWithPictures
 
 Settingfrm::Settingfrm(const SettingsValues& values)
     : values_(values), controls_(ControlsWithPictures()) {
-    const platform::DialogSpec spec{
-        layout::kCaption,     layout::kClientWidth, layout::kClientHeight,
-        layout::kClientLeft,  layout::kClientTop,   controls_,
-        layout::kSpeedScroll, GLIMRA_MAKER_NAME,    pictures::HandCursor()};
+    const platform::DialogSpec spec{.caption = layout::kCaption,
+                                    .client_width = layout::kClientWidth,
+                                    .client_height = layout::kClientHeight,
+                                    .client_left = layout::kClientLeft,
+                                    .client_top = layout::kClientTop,
+                                    .controls = controls_};
     window_ = platform::NewDialogWindow(spec, *this);
 }
 

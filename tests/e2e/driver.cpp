@@ -309,10 +309,13 @@ void Dpi(const Args& a) {
 // (15 twips each; a control in a frame relative to the frame), caption.
 void Layout(const Args&) {
     for (const auto& control : glimra::layout::kControls) {
-        int left = control.left, top = control.top;
-        for (const auto& frame : glimra::layout::kControls)
-            if (control.container != 0 && frame.id == control.container)
-                left += frame.left, top += frame.top;
+        int left = control.left;
+        int top = control.top;
+        for (const auto& frame : glimra::layout::kControls) {
+            if (control.container == 0 || frame.id != control.container) continue;
+            left += frame.left;
+            top += frame.top;
+        }
         Put(L"id", {control.id}), Put(L"rect", {left / 15, top / 15, (left + control.width) / 15,
                                                 (top + control.height) / 15});
         Text(L"caption", std::wstring(control.caption)), End();

@@ -130,6 +130,7 @@ class Dialog final : public platform::DialogWindow {
         if (!window_) return;
         GtkWidget* window = std::exchange(window_, nullptr);
         widgets_.clear();
+        cursors_.clear();
         if (loaded_window == GTK_WINDOW(window)) loaded_window = nullptr;
         gtk_widget_destroy(window);
         host_.form_unloaded();
@@ -159,9 +160,8 @@ class Dialog final : public platform::DialogWindow {
         return TRUE;
     }
 
-    static void OnImageRealized(GtkWidget* widget, gpointer self) {
-        gdk_window_set_cursor(gtk_widget_get_window(widget),
-                              static_cast<Dialog*>(self)->hand_cursor_.get());
+    static void OnRealizedSetCursor(GtkWidget* widget, gpointer cursor) {
+        gdk_window_set_cursor(gtk_widget_get_window(widget), static_cast<GdkCursor*>(cursor));
     }
 
     // The close box unloads the dialog, which stores nothing.
@@ -176,8 +176,8 @@ class Dialog final : public platform::DialogWindow {
     GtkWidget* window_ = nullptr;
     bool loading_ = false;
     std::vector<std::pair<int, GtkWidget*>> widgets_;
-    Ref<GdkCursor> hand_cursor_;
-    int arrow_width_ = 0;  // of the scroll bar's end arrows, in pixels
+    std::vector<Ref<GdkCursor>> cursors_;  // of the controls that have one
+    int arrow_width_ = 0;                  // of the scroll bar's end arrows, in pixels
 };
 
 void Dialog::Load() {
@@ -259,7 +259,7 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
             gtk_entry_set_width_chars(GTK_ENTRY(widget), 1);  // the place sets the width
             break;
         case ControlKind::kScrollBar:
-            widget = NewScrollBar(spec_.scroll, arrow_width_);
+            widget = NewScrollBar(control.scroll, arrow_width_);
             break;
         case ControlKind::kLabel:
             widget = gtk_label_new(caption.c_str());
@@ -271,6 +271,14 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
             break;
     }
     g_object_set_data(G_OBJECT(widget), "id", GINT_TO_POINTER(control.id));
+    if (!control.tooltip.empty()) {
+        gtk_widget_set_tooltip_text(widget, posix::ToUtf8(control.tooltip).c_str());
+    }
+    if (!control.cursor.empty()) {
+        cursors_.push_back(FileCursor(gdk_display_get_default(), control.cursor));
+        g_signal_connect_after(widget, "realize", G_CALLBACK(OnRealizedSetCursor),
+                               cursors_.back().get());
+    }
     gtk_widget_set_can_focus(widget, control.tab_stop);
     gtk_widget_set_focus_on_click(widget, control.tab_stop);
     if (control.font == platform::ControlFont::kSong105) {
@@ -279,16 +287,12 @@ GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
     return widget;
 }
 
-// The logo: its picture, the hand pointer over it, the maker's name as its tooltip, and a
-// click reported when the left button comes up over it.
+// The logo: its picture, and a click reported when the left button comes up over it.
 GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     GtkWidget* box = gtk_event_box_new();
     if (GtkWidget* logo = PictureImage(control.picture, scale)) {
         gtk_container_add(GTK_CONTAINER(box), logo);
     }
-    gtk_widget_set_tooltip_text(box, posix::ToUtf8(spec_.image_tooltip).c_str());
-    hand_cursor_ = FileCursor(gdk_display_get_default(), spec_.image_cursor);
-    g_signal_connect_after(box, "realize", G_CALLBACK(OnImageRealized), this);
     g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
     return box;
 }

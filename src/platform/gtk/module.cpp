@@ -38,29 +38,29 @@ GlimraDialog* NewDialogFor(const GlimraDialogSpec* spec, const GlimraDialogHost*
     try {
     auto dialog = std::make_unique<GlimraDialog>();
     for (const GlimraControl& c : std::span(spec->controls, spec->control_count)) {
-        dialog->controls.push_back({.name = {c.name, c.name_size},
-                                    .id = c.id,
-                                    .kind = static_cast<platform::ControlKind>(c.kind),
-                                    .container = c.container,
-                                    .left = c.left,
-                                    .top = c.top,
-                                    .width = c.width,
-                                    .height = c.height,
-                                    .caption = View(c.caption),
-                                    .font = static_cast<platform::ControlFont>(c.font),
-                                    .tab_stop = c.tab_stop != 0,
-                                    .picture = View(c.picture)});
+        dialog->controls.push_back(
+            {.name = {c.name, c.name_size},
+             .id = c.id,
+             .kind = static_cast<platform::ControlKind>(c.kind),
+             .container = c.container,
+             .left = c.left,
+             .top = c.top,
+             .width = c.width,
+             .height = c.height,
+             .caption = View(c.caption),
+             .font = static_cast<platform::ControlFont>(c.font),
+             .tab_stop = c.tab_stop != 0,
+             .picture = View(c.picture),
+             .scroll = {c.scroll_min, c.scroll_max, c.scroll_small_step, c.scroll_large_step},
+             .tooltip = View(c.tooltip),
+             .cursor = View(c.cursor)});
     }
-    dialog->spec = {
-        View(spec->caption),
-        spec->client_width,
-        spec->client_height,
-        spec->client_left,
-        spec->client_top,
-        dialog->controls,
-        {spec->scroll_min, spec->scroll_max, spec->scroll_small_step, spec->scroll_large_step},
-        View(spec->image_tooltip),
-        View(spec->image_cursor)};
+    dialog->spec = {.caption = View(spec->caption),
+                    .client_width = spec->client_width,
+                    .client_height = spec->client_height,
+                    .client_left = spec->client_left,
+                    .client_top = spec->client_top,
+                    .controls = dialog->controls};
     dialog->host = *host;
     dialog->window =
         NewDialog(dialog->spec, *dialog, {&Unguarded, host->form_loaded, host->form_unloaded});

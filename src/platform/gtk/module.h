@@ -34,6 +34,9 @@ struct GlimraControl {
     int font;
     int tab_stop;
     GlimraBytes picture;
+    int scroll_min, scroll_max, scroll_small_step, scroll_large_step;
+    GlimraText tooltip;
+    GlimraBytes cursor;
 };
 
 struct GlimraDialogSpec {
@@ -41,9 +44,6 @@ struct GlimraDialogSpec {
     int client_width, client_height, client_left, client_top;
     const GlimraControl* controls;
     std::size_t control_count;
-    int scroll_min, scroll_max, scroll_small_step, scroll_large_step;
-    GlimraText image_tooltip;
-    GlimraBytes image_cursor;
 };
 
 // What the program lends a dialog: its two handlers, each run under the program's guard,

@@ -23,14 +23,13 @@ class ModuleDialog final : public DialogWindow {
         for (const ControlSpec& c : spec.controls) {
             controls_.push_back({c.name.data(), c.name.size(), c.id, static_cast<int>(c.kind),
                                  c.container, c.left, c.top, c.width, c.height, CText(c.caption),
-                                 static_cast<int>(c.font), c.tab_stop ? 1 : 0, CBytes(c.picture)});
+                                 static_cast<int>(c.font), c.tab_stop ? 1 : 0, CBytes(c.picture),
+                                 c.scroll.min, c.scroll.max, c.scroll.small_step,
+                                 c.scroll.large_step, CText(c.tooltip), CBytes(c.cursor)});
         }
-        const GlimraDialogSpec table{
-            CText(spec.caption),      spec.client_width,      spec.client_height,
-            spec.client_left,         spec.client_top,        controls_.data(),
-            controls_.size(),         spec.scroll.min,        spec.scroll.max,
-            spec.scroll.small_step,   spec.scroll.large_step, CText(spec.image_tooltip),
-            CBytes(spec.image_cursor)};
+        const GlimraDialogSpec table{CText(spec.caption), spec.client_width, spec.client_height,
+                                     spec.client_left,    spec.client_top,   controls_.data(),
+                                     controls_.size()};
         const GlimraDialogHost host{&events, &FormLoad, &ControlClick, &FormLoaded, &FormUnloaded};
         dialog_ = module_.new_dialog(&table, &host);
         if (dialog_ == nullptr) throw std::bad_alloc();

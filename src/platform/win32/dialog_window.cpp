@@ -132,18 +132,17 @@ class Win32DialogWindow final : public win32::Form, public DialogWindow {
     void CreateControl(const ControlSpec& control);
     void LayOut();
     void SetIcons();
-    void AddTooltip(HWND tool);
+    void AddTooltip(HWND tool, std::wstring_view tip);
     HWND Control(int id) const { return GetDlgItem(hWnd(), id); }
 
     DialogSpec spec_;
     DialogEvents& events_;
     int dpi_ = platform::kDesignDpi;  // what the controls, fonts and pictures are laid out at
     HWND focus_ = nullptr;            // where the focus goes back when the dialog is activated
-    HWND image_ = nullptr;
     win32::GdiObject<HFONT> default_font_;
     win32::GdiObject<HFONT> song_font_;
     std::vector<win32::GdiObject<HBITMAP>> pictures_;
-    win32::Cursor image_cursor_;
+    std::vector<std::pair<HWND, win32::Cursor>> cursors_;  // of the controls that have one
     win32::Icon big_icon_;
     win32::Icon small_icon_;
 };
@@ -200,7 +199,9 @@ void Win32DialogWindow::OnCreate() {
     KeepOnWorkArea();
     for (const ControlSpec& control : spec_.controls) CreateControl(control);
     LayOut();
-    if (image_ != nullptr) AddTooltip(image_);
+    for (const ControlSpec& control : spec_.controls) {
+        if (!control.tooltip.empty()) AddTooltip(Control(control.id), control.tooltip);
+    }
 }
 
 // Dragged to a monitor of another DPI, the window takes the rectangle the system suggests
@@ -272,8 +273,13 @@ void Win32DialogWindow::LayOut() {
     default_font_ = std::move(default_font);
     song_font_ = std::move(song_font);
     pictures_ = std::move(pictures);
-    const int cursor = win32::SystemMetric(SM_CXCURSOR, dpi_);
-    if (image_ != nullptr) image_cursor_ = win32::MakeCursor(spec_.image_cursor, cursor);
+    const int cursor_size = win32::SystemMetric(SM_CXCURSOR, dpi_);
+    std::vector<std::pair<HWND, win32::Cursor>> cursors;
+    for (const ControlSpec& control : spec_.controls) {
+        if (control.cursor.empty()) continue;
+        cursors.emplace_back(Control(control.id), win32::MakeCursor(control.cursor, cursor_size));
+    }
+    cursors_ = std::move(cursors);
     SetIcons();
 }
 
@@ -303,29 +309,26 @@ void Win32DialogWindow::CreateControl(const ControlSpec& control) {
         hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
         GetModuleHandleW(nullptr), nullptr);
     switch (control.kind) {
-        case ControlKind::kImage:
-            image_ = child;
-            break;
         case ControlKind::kTextBox:
             SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // no limit of its own
             break;
         case ControlKind::kScrollBar:
-            SetScrollRange(child, SB_CTL, spec_.scroll.min, spec_.scroll.max, FALSE);
-            SetScrollPos(child, SB_CTL, spec_.scroll.min, FALSE);
+            SetScrollRange(child, SB_CTL, control.scroll.min, control.scroll.max, FALSE);
+            SetScrollPos(child, SB_CTL, control.scroll.min, FALSE);
             break;
         default:
             break;
     }
 }
 
-void Win32DialogWindow::AddTooltip(HWND tool) {
+void Win32DialogWindow::AddTooltip(HWND tool, std::wstring_view tip) {
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     win32::delayed::InitCommonControlsEx(&classes);
     const HWND tooltip =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hWnd(), nullptr,
                         GetModuleHandleW(nullptr), nullptr);
-    std::wstring text(spec_.image_tooltip);
+    std::wstring text(tip);
     TOOLINFOW info{};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -358,19 +361,27 @@ void Win32DialogWindow::OnScroll(HWND bar, int code, int thumb) {
         {SB_LEFT, ScrollAction::kFirst},        {SB_RIGHT, ScrollAction::kLast},
         {SB_THUMBTRACK, ScrollAction::kTo},     {SB_THUMBPOSITION, ScrollAction::kTo},
     };
+    const ControlSpec* scroll_bar = nullptr;
+    for (const ControlSpec& control : spec_.controls) {
+        if (Control(control.id) == bar) scroll_bar = &control;
+    }
+    if (scroll_bar == nullptr) return;
     const int position = GetScrollPos(bar, SB_CTL);
     for (const CodeAction& entry : kActions) {
         if (entry.code != code) continue;
-        const int next = Scrolled(spec_.scroll, position, entry.action, thumb);
+        const int next = Scrolled(scroll_bar->scroll, position, entry.action, thumb);
         if (next != position) SetScrollPos(bar, SB_CTL, next, TRUE);
         return;
     }
 }
 
 bool Win32DialogWindow::OnSetCursor(HWND over) {
-    if (over != image_ || !image_cursor_) return false;
-    SetCursor(image_cursor_.get());
-    return true;
+    for (const auto& [control, cursor] : cursors_) {
+        if (control != over || !cursor) continue;
+        SetCursor(cursor.get());
+        return true;
+    }
+    return false;
 }
 
 // As a dialog does: the focus leaves with the window and comes back with it, or goes to
