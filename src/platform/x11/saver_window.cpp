@@ -222,8 +222,9 @@ void X11SaverWindow::Show() {
     TryGrabs();
 }
 
-// Before the map the grabs are taken on the root window, which is always viewable; once
-// the window maps, MapNotify moves them onto it.
+// Before the map the grabs are taken on the root window, which is always viewable. An
+// override-redirect window is viewable as soon as its map is done, so the grabs move onto
+// it right behind the map, in the same stream of requests: no key can slip between.
 void X11SaverWindow::TryGrabs() {
     const Window target = mapped_ ? window_ : DefaultRootWindow(display_);
     if (!keyboard_) {
@@ -235,7 +236,12 @@ void X11SaverWindow::TryGrabs() {
             XGrabPointer(display_, target, True, ButtonPressMask | PointerMotionMask, GrabModeAsync,
                          GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
     }
-    if (keyboard_ && !mapped_) XMapRaised(display_, window_);
+    if (!keyboard_ || mapped_) return;
+    XMapRaised(display_, window_);
+    mapped_ = true;
+    keyboard_ = false;
+    pointer_ = false;
+    TryGrabs();
 }
 
 // At every tick, until both grabs are held.
@@ -413,21 +419,16 @@ void X11SaverWindow::Handle(const XEvent& event) {
     }
 }
 
-// The full-screen window's own watch: the grabs follow the map, a window unmapped by
-// another client maps again (never running on unseen, holding the lock), and the window
-// follows RandR's changes of the screen.
+// The full-screen window's own watch: a window unmapped by another client maps again
+// (never running on unseen, holding the lock), and the window follows RandR's changes of
+// the screen.
 void X11SaverWindow::HandleOwnWindow(const XEvent& event) {
     if (event.type == screen_change_ && screen_change_ != 0) {
         CoverPrimaryMonitor();
         return;
     }
     if (event.xany.window != window_ || !showing_) return;
-    if (event.type == MapNotify) {
-        mapped_ = true;
-        keyboard_ = false;  // taken again, on the window
-        pointer_ = false;
-        TryGrabs();
-    } else if (event.type == UnmapNotify) {
+    if (event.type == UnmapNotify) {
         mapped_ = false;  // the server has dropped the grabs on it
         keyboard_ = false;
         pointer_ = false;
