@@ -12,6 +12,7 @@ glimra_linux_packages=(
   libx11-dev libx11-xcb-dev libxcb-randr0-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
   libwayland-dev wayland-protocols libxkbcommon-dev
   python3-gi gir1.2-gtk-3.0
+  libgdk-pixbuf2.0-bin dpkg-dev file
 )
 # Everything the test suite needs beyond those.
 glimra_test_packages=(
@@ -21,6 +22,7 @@ glimra_test_packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
   at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 dbus dbus-x11
   sway swayidle grim wtype xwayland
+  lintian desktop-file-utils libxml2-utils mate-screensaver man-db mount libglib2.0-bin
 )
 
 # glimra_need_packages SCRIPT PACKAGE...: installs the missing packages when run as root;

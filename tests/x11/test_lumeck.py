@@ -1,9 +1,7 @@
 """lumeck end to end on the two-head Xorg: the full-screen saver "/s" (the primary monitor
 on the right), the preview "/p <id>" and the display mode of X11 screen-saver hosts
-("--root", "--window-id", XSCREENSAVER_WINDOW) in a window of another program, ids naming
-no window, and XScreenSaver as the real host, running lumeck installed into a prefix."""
-import os
-import re
+("--root", "--window-id", XSCREENSAVER_WINDOW) in a window of another program, and ids
+naming no window. tests/package runs the packaged lumeck under the real hosts."""
 import signal
 import subprocess
 import unittest
@@ -111,49 +109,6 @@ class Hosted(xenv.Case):
                 self.assertTrue(xenv.ended(process, 2))
                 self.assertEqual(process.returncode, 0)
                 self.assertEqual(self.xdotool("search", "--name", "^Form1$"), "")
-
-
-def running(pid):  # a zombie has ended
-    try:
-        return open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()[0] != "Z"
-    except FileNotFoundError:
-        return False
-
-
-class UnderXScreenSaver(xenv.Case):
-    def test_activate_paints_input_goes_to_the_daemon_and_deactivate_ends_it(self):
-        prefix, home = self.state["folder"] + "/prefix", self.state["folder"] + "/xss"
-        subprocess.run(["cmake", "--install", os.environ["GLIMRA_BUILD_DIR"], "--prefix", prefix],
-                       check=True, capture_output=True)
-        os.mkdir(home)
-        os.chown(home, 65534, 65534)
-        with open(home + "/.xscreensaver", "w") as conf:
-            conf.write("mode: one\nselected: 0\nlock: False\nfade: False\nunfade: False\n"
-                       "splash: False\nprograms: lumeck --root\n")
-        env = {"HOME": home, "DISPLAY": self.state["display"],
-               "PATH": prefix + "/libexec/xscreensaver:/usr/bin:/bin"}
-        as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-        command = lambda *args: subprocess.run(  # noqa: E731
-            as_nobody + ["xscreensaver-command", *args], env=env, capture_output=True).returncode
-        log = open(home + "/log", "w")
-        daemon = subprocess.Popen(as_nobody + ["xscreensaver", "--no-splash", "--verbose"],
-                                  env=env, stdout=log, stderr=subprocess.STDOUT)
-        self.addCleanup(lambda: command("-exit") or daemon.wait(15) or log.close())
-        forked = lambda: [int(pid) for pid in re.findall(  # noqa: E731; one per monitor
-            r'"lumeck --root" in pid (\d+)', open(home + "/log").read())]
-        self.assertTrue(xenv.poll(lambda: command("-time") == 0, 15), "daemon not up")
-        for end in ("-deactivate", "a key"):  # lumeck is on the daemon's path only in prefix
-            before = len(forked())
-            self.assertEqual(command("-activate"), 0)
-            pids = xenv.poll(lambda: forked()[before:])
-            self.assertTrue(xenv.poll(lambda: xenv.dots(self.state["display"], xenv.PRIMARY)))
-            if end == "-deactivate":
-                command(end)
-            # A key goes to the daemon, which unblanks and ends lumeck.
-            self.assertTrue(xenv.poll(lambda: (end == "a key" and self.xdotool("key", "a")) or
-                                      not any(map(running, pids)), 1 if end[0] == "-" else 10))
-        self.assertNotEqual(subprocess.run(["pgrep", "-u", "65534", "-f", prefix]).returncode, 0,
-                            "something was left behind")
 
 
 if __name__ == "__main__":

@@ -85,7 +85,6 @@ class Case(unittest.TestCase):
 
 if __name__ == "__main__" and sys.argv[1] == "setup":
     folder = tempfile.mkdtemp(prefix="glimra-x11-")
-    os.chmod(folder, 0o755)  # XScreenSaver's user must reach the installed lumeck
     os.mkdir(folder + "/run", 0o700)
     read_end, write_end = os.pipe()
     server = subprocess.Popen(

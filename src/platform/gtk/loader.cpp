@@ -29,9 +29,10 @@ std::string ExecutableFolder() {
 const GlimraModule* Load() {
     const std::string folder = ExecutableFolder();
     // The build tree keeps the module beside the executable; an installed tree keeps the
-    // executable in libexec/xscreensaver and the module in lib/lumeck.
+    // executable in libexec/xscreensaver and the module in the library folder.
     for (const std::string& candidate :
-         {folder + "/" + kModuleFileName, folder + "/../../lib/lumeck/" + kModuleFileName}) {
+         {folder + "/" + kModuleFileName,
+          folder + "/" GLIMRA_INSTALLED_MODULE_FOLDER "/" + kModuleFileName}) {
         void* library = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         const auto entry =
             library != nullptr

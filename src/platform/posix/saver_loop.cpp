@@ -26,10 +26,11 @@ sigset_t EndingSignals() {
     return signals;
 }
 
-// Reads what a timerfd or signalfd holds, so that poll sleeps again.
-void Drain(int fd) {
+// Reads what a timerfd or signalfd holds, so that poll sleeps again: a timerfd gives all
+// its expirations in one read, a signalfd one signal a read.
+void Drain(int fd, bool one_read) {
     char taken[sizeof(signalfd_siginfo)];
-    while (read(fd, taken, sizeof taken) > 0) {
+    while (read(fd, taken, sizeof taken) > 0 && !one_read) {
     }
 }
 
@@ -74,11 +75,11 @@ void RunSaverLoopOnce() {
     const short display = watched[0].revents;  // the client ends what BeforePoll began
     platform::Guarded([display] { g_client->AfterPoll(display); });
     if (g_client != nullptr && watched[2].revents != 0) {
-        Drain(g_signals.get());
+        Drain(g_signals.get(), false);
         platform::Guarded([] { g_client->OnEndingSignal(); });
     }
     if (g_client != nullptr && watched[1].revents != 0) {
-        Drain(g_timer.get());
+        Drain(g_timer.get(), true);
         platform::Guarded([] { g_client->OnTimer(); });
     }
 }

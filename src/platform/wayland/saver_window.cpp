@@ -5,7 +5,6 @@
 // drawn at the output's whole scale, and the pen grows with it.
 #include <poll.h>
 #include <sys/mman.h>
-#include <unistd.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <cmath>
