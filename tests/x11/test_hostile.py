@@ -46,7 +46,8 @@ class OnTwoHeads(xenv.Case):
                 self.assertEqual(holder.communicate()[0].strip(), "0", "keys reached the client")
 
     def test_one_lock_of_the_users_own_that_another_user_cannot_block(self):
-        home = tempfile.mkdtemp(dir=self.state["folder"])
+        home = tempfile.mkdtemp(prefix="glimra-nobody-")  # where that user can reach it
+        self.addCleanup(shutil.rmtree, home)
         os.mkdir(home + "/run", 0o700)
         shutil.copy(LUMECK, home)
         subprocess.run(["chown", "-R", "65534:65534", home], check=True)
