@@ -31,10 +31,14 @@ SCR = os.environ.get("GLIMRA_SCR", os.path.join(BUILD, "Lumeck.scr"))  # another
 IDLE = os.path.join(BUILD, "bench", "win32", "idle_window.exe")
 DRIVER = os.path.join(BUILD, "tests", "e2e", "driver.exe")
 # The end-to-end harness makes the Wine world; it reads these when imported.
-os.environ.update(GLIMRA_SCR=SCR, GLIMRA_DRIVER=DRIVER, GLIMRA_E2E_STATE=os.path.join(
-    tempfile.mkdtemp(prefix="glimra-bench-"), "state.json"))
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+os.environ.update(
+    GLIMRA_SCR=SCR,
+    GLIMRA_DRIVER=DRIVER,
+    GLIMRA_E2E_STATE=os.path.join(tempfile.mkdtemp(prefix="glimra-bench-"), "state.json"),
+)
+sys.path[:0] = [os.path.join(ROOT, "tests", "e2e"), os.path.join(ROOT, "tests", "lib")]
 import harness  # noqa: E402
+
 TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
 # "bare" makes the baseline paint nothing.
 IDLE_ARGS = os.environ.get("GLIMRA_BASELINE", "")
@@ -49,8 +53,13 @@ class Driver:
         self.env = harness.wine_env(self.state)
 
     def call(self, *args):
-        out = subprocess.run(["wine", DRIVER] + [str(arg) for arg in args], env=self.env,
-                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, check=True).stdout
+        out = subprocess.run(
+            ["wine", DRIVER] + [str(arg) for arg in args],
+            env=self.env,
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.PIPE,
+            check=True,
+        ).stdout
         return harness.parse(out.decode().splitlines()[-1])
 
     def start(self, exe, argtext):
@@ -102,8 +111,16 @@ def start_seconds(pid):
 
 def mapped(state, title):
     search = ["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"]
-    return subprocess.run(search, env=harness.wine_env(state), stdin=subprocess.DEVNULL,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+    return (
+        subprocess.run(
+            search,
+            env=harness.wine_env(state),
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL,
+        ).returncode
+        == 0
+    )
 
 
 def startup_seconds(driver, exe, argtext, image, title):
@@ -114,17 +131,25 @@ def startup_seconds(driver, exe, argtext, image, title):
     starter.start()
     try:
         prefix = driver.state["prefix"]
-        pid = harness.wait_for(lambda: linux_pid(image, prefix), timeout=30, interval=0.005,
-                               message=image)
-        harness.wait_for(lambda: mapped(driver.state, title), timeout=30, interval=0.005,
-                         message=f"{title} mapped")
+        pid = harness.wait_for(
+            lambda: linux_pid(image, prefix), timeout=30, interval=0.005, what=image
+        )
+        harness.wait_for(
+            lambda: mapped(driver.state, title),
+            timeout=30,
+            interval=0.005,
+            what=f"{title} mapped",
+        )
         return time.clock_gettime(time.CLOCK_BOOTTIME) - start_seconds(pid)
     finally:
         starter.join()
         for windows_pid in started:
             driver.kill(windows_pid)
-        harness.wait_for(lambda: not linux_pid(image, driver.state["prefix"]), timeout=30,
-                         message=f"{image} to end")
+        harness.wait_for(
+            lambda: not linux_pid(image, driver.state["prefix"]),
+            timeout=30,
+            what=f"{image} to end",
+        )
 
 
 def peak_kib(pid):
@@ -138,20 +163,22 @@ def main():
     driver = Driver()
     started = []
     try:
-        harness.prepare_wine_prefix.import_registry([f"[{harness.KEY}\\config]", '"speed"="100"',
-                                                     '"NumberofPoint"="200"'], driver.env)
+        harness.prepare_wine_prefix.import_registry(
+            [f"[{harness.KEY}\\config]", '"speed"="100"', '"NumberofPoint"="200"'], driver.env
+        )
         startup = {"Lumeck.scr": [], "idle_window.exe": []}
         for _ in range(STARTUP_RUNS):
-            startup["Lumeck.scr"].append(
-                startup_seconds(driver, SCR, "/s", "Lumeck.scr", "Form1"))
+            startup["Lumeck.scr"].append(startup_seconds(driver, SCR, "/s", "Lumeck.scr", "Form1"))
             startup["idle_window.exe"].append(
-                startup_seconds(driver, IDLE, IDLE_ARGS, "idle_window.exe", "idle"))
+                startup_seconds(driver, IDLE, IDLE_ARGS, "idle_window.exe", "idle")
+            )
         for exe, argtext in ((IDLE, IDLE_ARGS), (SCR, "/s")):
             started.append(driver.start(exe, argtext))
         prefix = driver.state["prefix"]
-        pids = {name: harness.wait_for(lambda n=name: linux_pid(n, prefix), timeout=30,
-                                       message=name)
-                for name in ("idle_window.exe", "Lumeck.scr")}
+        pids = {
+            name: harness.wait_for(lambda n=name: linux_pid(n, prefix), timeout=30, what=name)
+            for name in ("idle_window.exe", "Lumeck.scr")
+        }
         time.sleep(3)  # past start-up, so that only the steady state is measured
         before = {name: cpu_seconds(pid) for name, pid in pids.items()}
         time.sleep(seconds)
@@ -167,18 +194,25 @@ def main():
 
     baseline = "bare loop" if IDLE_ARGS == "bare" else "dot window"
     first = {name: statistics.median(times) * 1000 for name, times in startup.items()}
-    print(f"start-up to the mapped window, median of {STARTUP_RUNS}: saver "
-          f"{first['Lumeck.scr']:.0f} ms, {baseline} {first['idle_window.exe']:.0f} ms, ratio "
-          f"{first['Lumeck.scr'] / first['idle_window.exe']:.2f}")
+    print(
+        f"start-up to the mapped window, median of {STARTUP_RUNS}: saver "
+        f"{first['Lumeck.scr']:.0f} ms, {baseline} {first['idle_window.exe']:.0f} ms, ratio "
+        f"{first['Lumeck.scr'] / first['idle_window.exe']:.2f}"
+    )
     saver, idle = used["Lumeck.scr"], used["idle_window.exe"]
     print(f"over {seconds:.0f} s at 100 ms:")
-    print(f"  CPU time: saver {saver:.3f} s, {baseline} {idle:.3f} s, ratio "
-          f"{saver / idle if idle else float('inf'):.2f}")
-    print(f"  peak memory: saver {peak['Lumeck.scr']} KiB, {baseline} {peak['idle_window.exe']}"
-          f" KiB, ratio {peak['Lumeck.scr'] / peak['idle_window.exe']:.2f}")
+    print(
+        f"  CPU time: saver {saver:.3f} s, {baseline} {idle:.3f} s, ratio "
+        f"{saver / idle if idle else float('inf'):.2f}"
+    )
+    print(
+        f"  peak memory: saver {peak['Lumeck.scr']} KiB, {baseline} {peak['idle_window.exe']}"
+        f" KiB, ratio {peak['Lumeck.scr'] / peak['idle_window.exe']:.2f}"
+    )
     print(f"  Lumeck.scr: {os.path.getsize(SCR)} bytes")
-    dump = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", SCR], capture_output=True,
-                          text=True, check=True).stdout
+    dump = subprocess.run(
+        ["x86_64-w64-mingw32-objdump", "-p", SCR], capture_output=True, text=True, check=True
+    ).stdout
     print("  imports:", ", ".join(re.findall(r"DLL Name: (\S+)", dump)))
 
 

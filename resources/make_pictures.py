@@ -175,7 +175,18 @@ def dib(art):
     colour = packed_rows(lambda row: [slot[c] for c in row], bpp)
     mask = packed_rows(lambda row: [int(c == transparent) for c in row], 1)
     header = struct.pack(
-        "<IiiHHIIiiII", 40, art.width, 2 * art.height, 1, bpp, 0, len(colour) + len(mask), 0, 0, 0, 0
+        "<IiiHHIIiiII",
+        40,
+        art.width,
+        2 * art.height,
+        1,
+        bpp,
+        0,
+        len(colour) + len(mask),
+        0,
+        0,
+        0,
+        0,
     )
     palette = b"".join(bytes((b, g, r, 0)) for r, g, b in table)
     return header + palette + colour + mask

@@ -16,9 +16,9 @@ glimra_linux_packages=(
 )
 # Everything the test suite needs beyond those.
 glimra_test_packages=(
-  locales clang clang-format libclang-rt-14-dev
+  locales clang clang-format libclang-rt-14-dev black
   googletest libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick fontconfig
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
   at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 dbus dbus-x11
   sway swayidle grim wtype xwayland

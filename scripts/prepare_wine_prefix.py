@@ -14,8 +14,17 @@ import tempfile
 
 CJK_FONT_FILE = "wqy-zenhei.ttc"
 CJK_FACE = "WenQuanYi Zen Hei"
-REPLACED_FACES = ("宋体", "新宋体", "SimSun", "NSimSun", "黑体", "SimHei",
-                  "微软雅黑", "Microsoft YaHei", "Microsoft YaHei UI")
+REPLACED_FACES = (
+    "宋体",
+    "新宋体",
+    "SimSun",
+    "NSimSun",
+    "黑体",
+    "SimHei",
+    "微软雅黑",
+    "Microsoft YaHei",
+    "Microsoft YaHei UI",
+)
 LINKED_FACES = ("Tahoma", "Tahoma Bold", "Microsoft Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2")
 WINE_FONTS = ("/usr/share/wine/fonts", ("marlett.ttf", "tahoma.ttf", "tahomabd.ttf"))
 
@@ -25,9 +34,31 @@ def registry_lines():
     link_hex = ",".join(f"{byte:02x}" for byte in link)
     lines = [r"[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]"]
     lines += [f'"{face}"="{CJK_FACE}"' for face in REPLACED_FACES]
-    lines += ["", r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion"
-                  r"\FontLink\SystemLink]"]
+    lines += [
+        "",
+        r"[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion"
+        r"\FontLink\SystemLink]",
+    ]
     return lines + [f'"{face}"=hex(7):{link_hex}' for face in LINKED_FACES]
+
+
+def run_wine_tool(command, env):
+    """Runs a Wine tool to its end. A failure raises with its exit status and what it wrote to
+    stderr, kept in a file: the programs that Wine starts inherit the descriptor, and would hold
+    a pipe open."""
+    with tempfile.TemporaryFile() as errors:
+        done = subprocess.run(
+            command,
+            env=env,
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=errors,
+            timeout=300,
+        )
+        if done.returncode != 0:
+            errors.seek(0)
+            said = errors.read().decode(errors="replace").strip()
+            raise RuntimeError(f"{command[:2]} failed, exit status {done.returncode}: {said}")
 
 
 def import_registry(lines, env=None):
@@ -35,9 +66,7 @@ def import_registry(lines, env=None):
     with tempfile.NamedTemporaryFile("w", suffix=".reg", encoding="utf-16", delete=False) as reg:
         reg.write("\r\n".join(["Windows Registry Editor Version 5.00", ""] + lines) + "\r\n")
     try:
-        subprocess.run(["wine", "regedit", "/S", "Z:" + reg.name.replace("/", "\\")], env=env,
-                       check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=300)
+        run_wine_tool(["wine", "regedit", "/S", "Z:" + reg.name.replace("/", "\\")], env)
     finally:
         os.unlink(reg.name)
 
@@ -45,8 +74,7 @@ def import_registry(lines, env=None):
 def prepare(env=None, extra_lines=()):
     """Creates the prefix of env (default: this process's) with the fonts and settings."""
     prefix = (env or os.environ)["WINEPREFIX"]
-    subprocess.run(["wineboot", "-i"], env=env, check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
+    run_wine_tool(["wineboot", "-i"], env)
     import_registry(registry_lines() + [""] + list(extra_lines), env)
     fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
     os.makedirs(fonts, exist_ok=True)
@@ -57,8 +85,10 @@ def prepare(env=None, extra_lines=()):
 
 
 def main():
-    print(f"Preparing the Wine prefix {os.environ['WINEPREFIX']} (once; about half a minute)",
-          flush=True)
+    print(
+        f"Preparing the Wine prefix {os.environ['WINEPREFIX']} (once; about half a minute)",
+        flush=True,
+    )
     prepare()
     subprocess.run(["wineserver", "-w"], check=True)
     return 0

@@ -1,6 +1,5 @@
 // Val against an independent reading with strtod (in the "C" locale a fuzzer runs in), and the
 // conversions and NumberText of what it reads.
-// clang-format off
 #include <cmath>
 #include <cwctype>
 
@@ -15,24 +14,43 @@ using namespace glimra::runtime;
 void CheckConversion(double value, double min, double max, auto convert) {
     const bool overflows = std::isnan(value) || value >= max + 0.5 || value < min - 0.5;
     try {
-        const double result = convert(value), off = std::fabs(result - value);
-        FUZZ_CHECK(!overflows && off <= 0.5 && (off < 0.5 || std::fmod(result, 2) == 0));
-    } catch (const RuntimeError& error) { FUZZ_CHECK(error.number == kErrOverflow && overflows); }
+        const double result = convert(value);
+        const double off = std::fabs(result - value);
+        Check(!overflows, "a value outside the type converts");
+        Check(off < 0.5 || (off == 0.5 && std::fmod(result, 2) == 0), "nearest, ties to even");
+    } catch (const RuntimeError& error) {
+        Check(error.number == kErrOverflow && overflows, "the overflow error only outside");
+    }
+}
+
+// The sign and the digits with at most one period that lead the text after its blanks.
+std::string LeadingNumber(const std::wstring& text) {
+    std::size_t at = text.find_first_not_of(L" \t\r\n");
+    std::string number;
+    if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) number += char(text[at++]);
+    bool period = false;
+    for (; at < text.size(); ++at) {
+        const bool first_period = text[at] == L'.' && !period;
+        if (!std::iswdigit(text[at]) && !first_period) break;
+        period = period || first_period;
+        number += char(text[at]);
+    }
+    return number;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::wstring text = Utf16Units(data, size);
-    std::size_t i = text.find_first_not_of(L" \t\r\n"), period = 0;
-    std::string number = i < text.size() && (text[i] == L'+' || text[i] == L'-') ? std::string(1, char(text[i++])) : "";
-    for (; i < text.size() && (std::iswdigit(text[i]) || (text[i] == L'.' && !period++)); ++i) number += char(text[i]);
+    const std::string number = LeadingNumber(text);
+    const bool digits = number.find_first_of("0123456789") != std::string::npos;
     const double value = Val(text);
-    FUZZ_CHECK(value == (number.find_first_of("0123456789") == std::string::npos ? 0 : std::strtod(number.c_str(), nullptr)));
+    Check(value == (digits ? std::strtod(number.c_str(), nullptr) : 0), "Val reads as strtod");
     CheckConversion(value, -32768.0, 32767.0, CInt);
     CheckConversion(value, -2147483648.0, 2147483647.0, CLng);
     // Fifteen significant digits survive a double: the text reads back to the same text.
     const std::wstring written = std::isfinite(value) ? NumberText(value) : L"E";
-    FUZZ_CHECK(!written.empty() && written[0] != L' ' && written.find(L',') == std::wstring::npos);
-    FUZZ_CHECK(written.find(L'E') != std::wstring::npos || NumberText(Val(written)) == written);
+    Check(!written.empty() && written[0] != L' ', "no leading blank");
+    Check(written.find(L',') == std::wstring::npos, "no comma");
+    const bool exponent = written.find(L'E') != std::wstring::npos;
+    Check(exponent || NumberText(Val(written)) == written, "the text reads back");
     return 0;
 }
-// clang-format on

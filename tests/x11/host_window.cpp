@@ -4,7 +4,8 @@
 // "host_window grab" holds the keyboard and pointer grabbed, as an open menu does, prints
 // "grabbed", lets them go at a line on its input, and at the input's end prints how many
 // keys reached it since it let go.
-// "host_window cursor" prints whether the pointer shows any pixel.
+// "host_window cursor" prints whether the pointer shows any pixel; "host_window keyboard"
+// whether another client holds the keyboard ("grabbed") or not ("free").
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <poll.h>
@@ -17,6 +18,14 @@ int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return 1;
     const std::string_view mode = argc > 1 ? argv[1] : "";
+    const Window root = DefaultRootWindow(display);
+    if (mode == "keyboard") {
+        const int grab =
+            XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        XUngrabKeyboard(display, CurrentTime);
+        std::puts(grab == AlreadyGrabbed ? "grabbed" : "free");
+        return 0;
+    }
     if (mode == "cursor") {
         XFixesCursorImage* image = XFixesGetCursorImage(display);
         bool shown = false;
@@ -24,7 +33,6 @@ int main(int argc, char** argv) {
         std::puts(shown ? "visible" : "hidden");
         return 0;
     }
-    const Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
     attributes.event_mask = KeyPressMask;

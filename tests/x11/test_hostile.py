@@ -8,6 +8,8 @@ import tempfile
 import unittest
 
 import xenv
+from glimratest import displays, pictures
+from glimratest.processes import Started
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
 
@@ -77,7 +79,6 @@ class OnTwoHeads(xenv.Case):
 
     def test_an_inputonly_host_ends_the_preview(self):
         helper = self.run_helper("inputonly")
-        self.addCleanup(helper.communicate)
         preview = self.start("/p", helper.stdout.readline().strip())
         self.assertTrue(xenv.ended(preview, 2), "a stray window lingers")
         self.assertEqual((preview.returncode, self.xdotool("search", "--name", "^Form1$")), (0, ""))
@@ -117,52 +118,40 @@ class OnTwoHeads(xenv.Case):
 
 class OnItsOwnDisplay(unittest.TestCase):
     def start_display(self, depth):
-        read_end, write_end = os.pipe()
-        command = "Xvfb -screen 0 1024x768x%d -nolisten tcp -displayfd %d" % (depth, write_end)
-        server = subprocess.Popen(command.split(), pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        self.addCleanup(
-            lambda: server.send_signal(signal.SIGCONT) or server.kill() or server.wait()
-        )
-        with os.fdopen(read_end) as numbers:
-            return ":" + numbers.readline().strip(), server
+        server = displays.start_xvfb("-screen", "0", "1024x768x%d" % depth)
+        self.addCleanup(lambda: os.kill(server.pid, signal.SIGCONT) or server.stop())
+        return server
 
-    def start(self, display, *args):
+    def start(self, server, *args):
         config = tempfile.mkdtemp(prefix="glimra-hostile-")
         self.addCleanup(shutil.rmtree, config)
         environment = {k: v for k, v in os.environ.items() if "DISPLAY" not in k}
-        if display:
-            environment["DISPLAY"] = display
-        process = subprocess.Popen(
-            [LUMECK, *args],
-            env=dict(environment, XDG_CONFIG_HOME=config),
-            stderr=subprocess.PIPE,
-            text=True,
-        )
-        self.addCleanup(lambda: process.poll() is None and (process.kill() or process.wait()))
-        self.addCleanup(process.stderr.close)
+        if server:
+            environment = server.env(environment)
+        process = Started([LUMECK, *args], env=dict(environment, XDG_CONFIG_HOME=config))
+        self.addCleanup(process.end)
         return process
 
     def test_a_termination_signal_ends_it_while_the_server_is_stopped(self):
         for args in (["/s"], ["--root"]):
             with self.subTest(args=args):
-                display, server = self.start_display(24)
-                process = self.start(display, *args)
-                self.assertTrue(xenv.poll(lambda: xenv.dots(display, (0, 0, 1024, 768))))
-                server.send_signal(signal.SIGSTOP)
+                server = self.start_display(24)
+                process = self.start(server, *args)
+                self.assertTrue(xenv.poll(lambda: pictures.blobs(server.env())))
+                os.kill(server.pid, signal.SIGSTOP)
                 process.send_signal(signal.SIGTERM)
                 self.assertTrue(xenv.ended(process, 2), "blocked on the stopped server")
-                server.send_signal(signal.SIGCONT)
+                os.kill(server.pid, signal.SIGCONT)
 
     def test_dots_have_their_colours_on_an_8_bit_screen(self):
-        display, _ = self.start_display(8)
-        self.start(display, "/s")
-        self.assertTrue(xenv.poll(lambda: xenv.dots(display, (0, 0, 1024, 768))), "all black")
+        server = self.start_display(8)
+        self.start(server, "/s")
+        self.assertTrue(xenv.poll(lambda: pictures.blobs(server.env())), "all black")
 
     def test_the_dialog_without_a_display_says_so_and_fails(self):
         process = self.start(None)
-        self.assertEqual(process.wait(10), 1)
-        self.assertRegex(process.stderr.read(), r"^lumeck: no display: [^\n]*\n$")
+        self.assertEqual(process.exit_status(10), 1)
+        self.assertRegex(process.error_output(), r"^lumeck: no display: [^\n]*\n$")
 
 
 if __name__ == "__main__":

@@ -1,106 +1,112 @@
-"""The private X server of the end-to-end tests and the tools that look at it: an Xorg
-with the dummy driver and two heads side by side, the primary one on the right.
-As the ctest fixture, `xenv.py setup` starts it and writes its state; `cleanup` ends it."""
+"""The X11 suite's world: the two-head Xorg of the fixture `xorg`, a settings file and runtime
+folder of its own, and the tests' X helper (host_window). `xenv.py setup` starts the server and
+writes its state to GLIMRA_X11_STATE; `xenv.py cleanup` ends it by its PID."""
+
 import json
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
-PRIMARY = (1024, 0, 1024, 768)  # x, y, width, height
-HOST = (1100, 100, 152, 112)  # the helper's window, standing in for a preview host
+from glimratest import displays, pictures
+from glimratest.processes import Started, run
+from glimratest.waiting import TimedOut, wait_for
 
-
-def env(state, **extra):
-    return dict(os.environ, DISPLAY=state["display"], XDG_CONFIG_HOME=state["folder"] + "/config",
-                XDG_RUNTIME_DIR=state["folder"] + "/run", **extra)
+PRIMARY = pictures.Rect(1024, 0, 2048, 768)
+HOST = pictures.Rect(1100, 100, 1252, 212)  # the helper's window, standing in for a preview host
 
 
 def poll(condition, timeout=10.0):
     """The condition's first true value, or its last value once the time is up."""
-    end = time.monotonic() + timeout
-    while not (value := condition()) and time.monotonic() < end:
-        time.sleep(0.05)
-    return value
+    try:
+        return wait_for(condition, "a condition", timeout, 0.05)
+    except TimedOut:
+        return condition()
 
 
 def ended(process, timeout):
+    """Whether the process has ended within timeout."""
     return poll(lambda: process.poll() is not None, timeout)
 
 
-def dots(display, area, width=None):
-    """The blobs of non-black pixels of the screen inside area (x, y, w, h), each as its
-    size "WxH" and pixel count; with a width, only the pixel counts of whole dots that wide."""
-    shot = subprocess.run(["import", "-display", display, "-window", "root", "-crop",
-                           "%dx%d+%d+%d" % (area[2], area[3], area[0], area[1]), "ppm:-"],
-                          check=True, capture_output=True).stdout
-    found = subprocess.run(["convert", "ppm:-", "-threshold", "0", "-define",
-                            "connected-components:verbose=true", "-connected-components", "4",
-                            "null:"], input=shot, check=True, capture_output=True).stdout
-    blobs = [(line.split()[1].split("+")[0], int(line.split()[3]))
-             for line in found.decode().splitlines()[1:] if line.endswith("(255,255,255)")]
-    return blobs if width is None else [n for size, n in blobs if size == "%dx%d" % (width, width)]
+def load_state():
+    with open(os.environ["GLIMRA_X11_STATE"]) as state:
+        return json.load(state)
+
+
+def env(state, **extra):
+    server = displays.XServer(**state["server"])
+    folder = state["folder"]
+    return server.env(XDG_CONFIG_HOME=folder + "/config", XDG_RUNTIME_DIR=folder + "/run", **extra)
 
 
 class Case(unittest.TestCase):
-    """A test on the shared display, with the settings it starts lumeck with."""
+    """A test on the shared display, with the settings (count, interval) it starts lumeck with."""
+
     settings = (30, 100)
 
     @classmethod
     def setUpClass(cls):
-        cls.state = json.load(open(os.environ["GLIMRA_X11_STATE"]))
+        cls.state = load_state()
+        cls.display = cls.state["display"]
         os.makedirs(cls.state["folder"] + "/config/Vestrel", exist_ok=True)
         with open(cls.state["folder"] + "/config/Vestrel/settings.ini", "w") as out:
             out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % cls.settings)
 
-    def run_helper(self, *args, **kwargs):
-        return subprocess.Popen([os.environ["GLIMRA_HOST_WINDOW"], *args], env=env(self.state),
-                                text=True, stdin=subprocess.PIPE, stdout=subprocess.PIPE, **kwargs)
+    def helper(self, *args):
+        """The X helper's answer to a question (cursor, keyboard)."""
+        return run([os.environ["GLIMRA_HOST_WINDOW"], *args], env=env(self.state)).strip()
 
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *map(str, args)], env=env(self.state),
-                              capture_output=True, text=True).stdout.strip()
-
-    def host(self):
-        """The helper's window at HOST, alive until the test ends."""
-        helper = self.run_helper()
-        self.addCleanup(helper.communicate)
-        helper.id = int(helper.stdout.readline())
+    def run_helper(self, *args):
+        """The X helper running beside the test, its input and output open as text."""
+        command = [os.environ["GLIMRA_HOST_WINDOW"], *args]
+        helper = Started(command, env=env(self.state), stdin=-1, stdout=-1, text=True)
+        self.addCleanup(helper.end)
         return helper
 
+    def xdotool(self, *args):
+        return run(["xdotool", *args], env=env(self.state), check=False).strip()
+
+    def host(self):
+        """The helper's window at HOST, alive until the test ends; returns its id."""
+        helper = self.run_helper()
+        answer = helper.stdout.readline()
+        if not answer:
+            raise helper.failure("printed no window id")
+        return int(answer)
+
     def start(self, *args, **extra_env):
-        process = subprocess.Popen([os.environ["GLIMRA_LUMECK"], *args],
-                                   env=env(self.state, **extra_env), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: process.poll() is None and process.kill())
+        process = Started([os.environ["GLIMRA_LUMECK"], *args], env=env(self.state, **extra_env))
+        self.addCleanup(process.end)
         return process
 
+    def dots(self, rect, width=None):
+        """The 4-connected blobs in rect; with a width, only the whole dots of that width."""
+        found = pictures.blobs(env(self.state), rect, connectivity=4)
+        if width is None:
+            return found
+        return [blob for blob in found if (blob.width, blob.height) == (width, width)]
+
     def painted(self, width):
-        """Whether dots of the pen's width appear in the host's window."""
-        return poll(lambda: len(dots(self.state["display"], HOST, width)) >= 3)
+        """Waits for at least three dots of the pen's width in the host's window."""
+        return wait_for(lambda: len(self.dots(HOST, width)) >= 3, f"{width} px dots in the host")
 
 
-if __name__ == "__main__" and sys.argv[1] == "setup":
+def setup():
     folder = tempfile.mkdtemp(prefix="glimra-x11-")
     os.mkdir(folder + "/run", 0o700)
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xorg", "-config", os.path.abspath("xorg.conf"), "-configdir", folder, "-noreset",
-         "-nolisten", "tcp", "-ac", "-novtswitch", "-logfile", folder + "/xorg.log",
-         "-displayfd", str(write_end)], pass_fds=[write_end], stdout=subprocess.DEVNULL,
-        stderr=subprocess.DEVNULL, start_new_session=True)
-    os.close(write_end)
-    display = ":" + os.fdopen(read_end).readline().strip()
-    for args in ("--addmode DUMMY1 1024x768", "--output DUMMY0 --mode 1024x768 --pos 0x0",
-                 "--output DUMMY1 --mode 1024x768 --right-of DUMMY0 --primary"):
-        subprocess.run(["xrandr", "-display", display, *args.split()], check=True)
+    displays.cache_fonts()
+    server = displays.start_two_heads(folder)
     with open(os.environ["GLIMRA_X11_STATE"], "w") as out:
-        json.dump({"folder": folder, "display": display, "pid": server.pid}, out)
-elif __name__ == "__main__":
-    state = json.load(open(os.environ["GLIMRA_X11_STATE"]))
-    os.kill(state["pid"], 15)
-    poll(lambda: not os.path.exists("/proc/%d" % state["pid"]), 10)
+        json.dump({"folder": folder, "display": server.display, "server": server.__dict__}, out)
+
+
+def cleanup():
+    state = load_state()
+    displays.XServer(**state["server"]).stop()
     shutil.rmtree(state["folder"], ignore_errors=True)
+
+
+if __name__ == "__main__":
+    {"setup": setup, "cleanup": cleanup}[sys.argv[1]]()
