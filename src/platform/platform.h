@@ -17,7 +17,9 @@ namespace glimra::platform {
 
 // True while another instance of the program runs. The first call takes a per-user
 // lock that the process holds until it ends, so two starts at the same moment cannot
-// both see "no other". A lock that exists but cannot be had counts as another instance.
+// both see "no other". A lock that exists but cannot be had counts as another instance;
+// a lock that cannot be made at all (a read-only folder on Linux) is said on stderr, and
+// the program runs.
 bool PrevInstance();
 
 // Ends the process at once, with exit code 0 and no further code of the program run.

@@ -1,5 +1,6 @@
 // The settings key file and the instance lock, on real files. Refused writes run in a
 // child that is not root, since root passes every permission check.
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -41,6 +42,7 @@ class Posix : public ::testing::Test {
 };
 
 TEST_F(Posix, ReadsTheStoredTextOrTheDefaultAndNeverWrites) {
+    const std::string too_large = "[config]\nNumberofPoint=50\n#" + std::string(64 * 1024, 'x');
     const struct {
         const char* contents;  // nullptr: no file; "/": a folder in its place, unreadable
         const wchar_t* expected;
@@ -50,7 +52,9 @@ TEST_F(Posix, ReadsTheStoredTextOrTheDefaultAndNeverWrites) {
                  {"[other]\nNumberofPoint=50\n", L"30"},
                  {"[config]\nNumberofPoint=\\s\\s25 \n", L"  25 "},
                  {"this is [not a key file\n", L"30"},
-                 {"[config]\nNumberofPoint=\xff\xfe\n", L"30"}};  // the last one not UTF-8
+                 {"[config]\nNumberofPoint=\xff\xfe\n", L"30"},        // not UTF-8
+                 {"\xEF\xBB\xBF[config]\nNumberofPoint=50\n", L"50"},  // a byte-order mark
+                 {too_large.c_str(), L"30"}};
     const std::string file = Path("settings.ini");
     for (const auto& c : cases) {
         fs::remove_all(file);
@@ -112,26 +116,48 @@ TEST_F(Posix, ARefusedWriteRaisesItsErrorAndLeavesTheOldFile) {
     EXPECT_EQ(ChildWriteError(Path("plain/settings.ini")), kErrInvalidCall);
 }
 
-TEST_F(Posix, TheLockFolderIsAPrivateOneOfTheUser) {
-    fs::create_directory(Path("runtime"));
-    chmod(Path("runtime").c_str(), 0700);
-    fs::create_directory(Path("open"));
-    chmod(Path("open").c_str(), 0777);
-    fs::create_directory_symlink(Path("runtime"), Path("link"));
-    const auto folder = [&](const std::string& runtime) {
-        return LockFolder(runtime.empty() ? nullptr : runtime.c_str(), root_.string());
-    };
-    const std::string fallback = Path("glimra-" + std::to_string(getuid()));
-    for (const auto& bad : {""s, "relative"s, Path("open"), Path("link"), Path("missing")})
-        EXPECT_EQ(folder(bad), fallback) << bad;
-    EXPECT_EQ(folder(Path("runtime")), Path("runtime"));
+TEST_F(Posix, OnlyARegularFileIsReadAndNothingIsWaitedFor) {
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+    fs::create_symlink(Path("fifo"), Path("link"));
+    for (const std::string& file : {Path("fifo"), Path("link"), "/dev/zero"s})
+        EXPECT_EQ(ReadSetting(file, "config", "NumberofPoint", L"30"), L"30") << file;
+}
+
+TEST(SettingsFile, ARelativeConfigHomeIsIgnored) {
+    const std::string home = g_get_home_dir();
+    const struct {
+        const char* config_home;
+        std::string expected;
+    } cases[] = {{"/somewhere", "/somewhere/Vestrel/settings.ini"},
+                 {"relative", home + "/.config/Vestrel/settings.ini"},
+                 {"", home + "/.config/Vestrel/settings.ini"}};
+    for (const auto& c : cases) {
+        setenv("XDG_CONFIG_HOME", c.config_home, 1);
+        EXPECT_EQ(SettingsFile("Vestrel"), c.expected) << c.config_home;
+    }
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(Posix, TheLockFileIsThisUsersAlone) {
+    EXPECT_EQ(TakeLock(Path("made/lumeck.lock")), LockResult::kTaken);
     struct stat info {};
-    EXPECT_TRUE(lstat(fallback.c_str(), &info) == 0 && (info.st_mode & 0777) == 0700);
-    chmod(fallback.c_str(), 0777);
-    EXPECT_EQ(folder(""), "") << "fallback open to others";
-    fs::remove(fallback);
-    fs::create_directory_symlink("/tmp", fallback);
-    EXPECT_EQ(folder(""), "") << "fallback a symlink";
+    EXPECT_TRUE(stat(Path("made/lumeck.lock").c_str(), &info) == 0 &&
+                (info.st_mode & 0777) == 0600);
+    EXPECT_TRUE(stat(Path("made").c_str(), &info) == 0 && (info.st_mode & 0777) == 0700);
+    Put(Path("readable.lock"), "");
+    chmod(Path("readable.lock").c_str(), 0644);  // others could open it, and flock it
+    EXPECT_EQ(TakeLock(Path("readable.lock")), LockResult::kTaken);
+    EXPECT_TRUE(stat(Path("readable.lock").c_str(), &info) == 0 && (info.st_mode & 0777) == 0600);
+    Put(Path("others.lock"), "");
+    const uid_t other = getuid() == 65534 ? 65533 : 65534;
+    const bool given_away = chown(Path("others.lock").c_str(), other, -1) == 0;  // root only
+    fs::create_symlink(Path("made/lumeck.lock"), Path("link.lock"));
+    fs::create_directory(Path("folder.lock"));
+    for (const char* name : {"others.lock", "link.lock", "folder.lock"}) {
+        if (name != "others.lock"sv || given_away) {
+            EXPECT_EQ(TakeLock(Path(name)), LockResult::kUnavailable) << name;
+        }
+    }
 }
 
 TEST_F(Posix, TheLockIsHeldUntilItsHolderDies) {
@@ -140,20 +166,18 @@ TEST_F(Posix, TheLockIsHeldUntilItsHolderDies) {
     ASSERT_EQ(pipe(ready), 0);
     const pid_t holder = fork();
     if (holder == 0) {
-        const char taken = TakeLock(lock) ? 'y' : 'n';
+        const char taken = TakeLock(lock) == LockResult::kTaken ? 'y' : 'n';
         if (write(ready[1], &taken, 1) == 1) pause();
         _exit(0);
     }
     char taken = 0;
     ASSERT_EQ(read(ready[0], &taken, 1), 1);
     EXPECT_EQ(taken, 'y');
-    EXPECT_FALSE(TakeLock(lock));
+    EXPECT_EQ(TakeLock(lock), LockResult::kHeld);
     kill(holder, SIGKILL);
     waitpid(holder, nullptr, 0);
-    EXPECT_TRUE(TakeLock(lock));
-    EXPECT_FALSE(TakeLock(lock)) << "a second lock in the same process";
-    fs::create_directory(Path("folder.lock"));  // cannot be opened: counts as held
-    EXPECT_FALSE(TakeLock(Path("folder.lock")));
+    EXPECT_EQ(TakeLock(lock), LockResult::kTaken);
+    EXPECT_EQ(TakeLock(lock), LockResult::kHeld) << "a second lock in the same process";
 }
 
 }  // namespace

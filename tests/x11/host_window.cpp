@@ -1,37 +1,73 @@
 // The tests' X helper. "host_window" stands in for a preview host: it makes a white
 // 152x112 window at 1100,100, prints its id and keeps it until its input ends.
-// "host_window cursor" prints whether the pointer shows any pixel; "host_window keyboard" whether
-// another client holds the keyboard ("grabbed") or not ("free").
+// "host_window inputonly" does the same with an InputOnly window.
+// "host_window grab" holds the keyboard and pointer grabbed, as an open menu does, prints
+// "grabbed", lets them go at a line on its input, and at the input's end prints how many
+// keys reached it since it let go.
+// "host_window cursor" prints whether the pointer shows any pixel; "host_window keyboard"
+// whether another client holds the keyboard ("grabbed") or not ("free").
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
+#include <string_view>
 
 int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return 1;
+    const std::string_view mode = argc > 1 ? argv[1] : "";
     const Window root = DefaultRootWindow(display);
-    if (argc > 1 && std::strcmp(argv[1], "keyboard") == 0) {
+    if (mode == "keyboard") {
         const int grab =
             XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
         XUngrabKeyboard(display, CurrentTime);
         std::puts(grab == AlreadyGrabbed ? "grabbed" : "free");
         return 0;
     }
-    if (argc > 1) {
+    if (mode == "cursor") {
         XFixesCursorImage* image = XFixesGetCursorImage(display);
         bool shown = false;
         for (int i = 0; i < image->width * image->height; ++i) shown |= image->pixels[i] >> 24;
         std::puts(shown ? "visible" : "hidden");
         return 0;
     }
-    const Window window = XCreateSimpleWindow(display, root, 1100, 100, 152, 112, 0, 0,
-                                              WhitePixel(display, DefaultScreen(display)));
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
+    attributes.event_mask = KeyPressMask;
+    const bool input_only = mode == "inputonly";
+    const Window window = XCreateWindow(
+        display, root, 1100, 100, 152, 112, 0, CopyFromParent, input_only ? InputOnly : InputOutput,
+        CopyFromParent, input_only ? CWEventMask : CWBackPixel | CWEventMask, &attributes);
     XMapWindow(display, window);
     XSync(display, False);
-    std::printf("%lu\n", window);
-    std::fflush(stdout);
-    while (std::getchar() != EOF) {
+    if (mode == "grab") {
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        XGrabPointer(display, window, False, 0, GrabModeAsync, GrabModeAsync, None, None,
+                     CurrentTime);
+        std::puts("grabbed");
+    } else {
+        std::printf("%lu\n", window);
     }
+    std::fflush(stdout);
+    bool grabbed = mode == "grab";
+    int keys_after_release = 0;
+    pollfd inputs[2] = {{0, POLLIN, 0}, {ConnectionNumber(display), POLLIN, 0}};
+    for (char line[64]; poll(inputs, 2, -1) > 0;) {
+        if (inputs[0].revents != 0) {
+            if (read(0, line, sizeof line) <= 0) break;
+            XUngrabKeyboard(display, CurrentTime);
+            XUngrabPointer(display, CurrentTime);
+            XSync(display, False);
+            grabbed = false;
+        }
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            keys_after_release += event.type == KeyPress && !grabbed;
+        }
+    }
+    if (mode == "grab") std::printf("%d\n", keys_after_release);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/gtk/module.h"
+#include "platform/linux/display_system.h"
 #include "runtime/runtime_error.h"
 
 namespace glimra::gtk {
@@ -23,7 +24,8 @@ std::string ExecutableFolder() {
     return executable.substr(0, executable.rfind('/'));
 }
 
-// Each candidate that fails says why on stderr, beside the error that follows.
+// Each candidate that fails says why on stderr, beside the error that follows. A module
+// whose GTK cannot start found no display: that ends the process, said once on stderr.
 const GlimraModule* Load() {
     const std::string folder = ExecutableFolder();
     // The build tree keeps the module beside the executable; an installed tree keeps the
@@ -41,7 +43,7 @@ const GlimraModule* Load() {
             continue;
         }
         if (const GlimraModule* module = entry()) return module;
-        std::fprintf(stderr, "lumeck: %s: GTK cannot start\n", candidate.c_str());
+        platform::EndWithoutDisplay();
     }
     return nullptr;
 }

@@ -93,7 +93,7 @@ inline constexpr const char* kModuleFileName = "lumeck-gtk.so";
 // Loads the module on first use: beside the executable (the build tree), then in the
 // installed library folder relative to it (../../lib/<multiarch>/lumeck from
 // libexec/xscreensaver). When neither works, each candidate's reason goes to stderr and
-// error 48 is raised.
+// error 48 is raised; when GTK finds no display, the process ends with that said on stderr.
 const GlimraModule& LoadedModule();
 
 }  // namespace glimra::gtk

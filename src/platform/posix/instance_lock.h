@@ -5,14 +5,14 @@
 
 namespace glimra::posix {
 
-// The folder for the lock: $XDG_RUNTIME_DIR when it is an absolute path to a folder of
-// this user that no one else may write, otherwise <fallback_base>/glimra-<uid>, made
-// 0700 and checked the same way (a symlink or another user's folder is refused). Empty
-// when neither is safe.
-std::string LockFolder(const char* runtime_dir, const std::string& fallback_base);
+enum class LockResult {
+    kTaken,        // held by this process until it ends
+    kHeld,         // another process holds it
+    kUnavailable,  // the file cannot be made, opened or locked; errno says why
+};
 
-// True when the lock at `path` was taken; it is held until the process ends. A lock
-// held by another process, or a lock file that cannot be opened, gives false.
-bool TakeLock(const std::string& path);
+// Locks the file at `path`, making its folder (0700) and the file (0600) when they are
+// missing. A file that is not a regular file of this user, or a symlink, is refused.
+LockResult TakeLock(const std::string& path);
 
 }  // namespace glimra::posix

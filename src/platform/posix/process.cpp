@@ -5,8 +5,10 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/forms.h"
@@ -55,13 +57,24 @@ void ReportRuntimeError(const runtime::RuntimeError& error) {
 
 namespace glimra::platform {
 
-// A user's lock lives in their runtime folder, or in a private folder under /tmp (which,
-// unlike $TMPDIR, every process of the user agrees on). No safe place for it: the lock
-// cannot be had, which counts as another instance.
+// One lock per user, beside the settings under the user's own home:
+// ${XDG_CONFIG_HOME:-$HOME/.config}/Vestrel/lumeck.lock. Every start of the user finds it,
+// with or without a runtime folder, and no other user can make, hold or replace it (a
+// shared /tmp or an unset runtime folder gave other users that power). A start with other
+// settings folders is another user's world as far as the saver goes. A lock that cannot
+// be had for another reason than another instance (a read-only settings folder) is said
+// on stderr, and the program runs without it: refusing would leave that user with neither
+// a saver nor the dialog.
 bool PrevInstance() {
     static const bool previous = [] {
-        const std::string folder = posix::LockFolder(std::getenv("XDG_RUNTIME_DIR"), "/tmp");
-        return folder.empty() || !posix::TakeLock(folder + "/glimra-lumeck.lock");
+        const std::string file = posix::SettingsFile("Vestrel");
+        const std::string lock = file.substr(0, file.rfind('/')) + "/lumeck.lock";
+        const posix::LockResult result = posix::TakeLock(lock);
+        if (result == posix::LockResult::kUnavailable) {
+            std::fprintf(stderr, "lumeck: cannot take the instance lock %s: %s\n", lock.c_str(),
+                         std::strerror(errno));
+        }
+        return result == posix::LockResult::kHeld;
     }();
     return previous;
 }

@@ -7,8 +7,11 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/forms.h"
 #include "platform/platform.h"
@@ -26,8 +29,11 @@ const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
 
 namespace {
 
+// How long "/s" waits for another client to let the keyboard go.
+constexpr std::chrono::seconds kKeyboardWait{5};
+
 // A colour 0xBBGGRR as a pixel of a true-colour visual.
-unsigned long Pixel(const Visual* visual, std::uint32_t colour) {
+unsigned long TrueColourPixel(const Visual* visual, std::uint32_t colour) {
     const auto channel = [](unsigned long mask, std::uint32_t value) {
         if (mask == 0) return 0UL;
         int shift = 0;
@@ -103,15 +109,21 @@ class X11SaverWindow final : public SaverWindow, public Surface, public posix::S
         if (revents != 0) x11::ReadAndDeliver();
     }
     void OnTimer() override {
+        RetryGrabs();
         if (loaded_) events_.Timer1_Timer();
     }
     // A host ends a display mode with SIGTERM; a terminal user the saver with SIGINT.
-    void OnEndingSignal() override { Unload(); }
+    void OnEndingSignal() override { EndOnSignal(); }
 
   private:
     static void OnEvent(const XEvent& event, void* self);
     void Handle(const XEvent& event);
-    void Grab();
+    void HandleOwnWindow(const XEvent& event);
+    void RetryGrabs();
+    void TryGrabs();
+    void CoverPrimaryMonitor();
+    unsigned long PixelOf(std::uint32_t colour);
+    [[noreturn]] void EndOnSignal();
 
     SaverEvents& events_;
     std::optional<HostHandle> host_window_;  // a display mode's window; 0: the root window
@@ -123,6 +135,15 @@ class X11SaverWindow final : public SaverWindow, public Surface, public posix::S
     bool destroyed_ = false;
     GC gc_ = nullptr;
     Visual* visual_ = nullptr;
+    Colormap colormap_ = None;
+    std::vector<unsigned long> allocated_;  // colour cells of the dots since the last Cls
+    bool showing_ = false;                  // Show has run: the window is to be seen
+    bool mapped_ = false;
+    bool keyboard_ = false;  // grabbed, on the window once mapped, on the root before
+    bool pointer_ = false;
+    std::chrono::steady_clock::time_point keyboard_deadline_;  // without it by then: the end
+    bool ending_ = false;    // a signal came: no request may go out any more
+    int screen_change_ = 0;  // RandR's screen-change event type
     int width_ = 0;
     int height_ = 0;
     float twips_ = 15;
@@ -144,6 +165,7 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         if (!XGetWindowAttributes(display_, window_, &host)) End();
         own_window_ = false;
         visual_ = host.visual;
+        colormap_ = host.colormap;
         width_ = host.width;
         height_ = host.height;
         XSelectInput(display_, window_, StructureNotifyMask);  // the host owns input
@@ -157,8 +179,8 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         attributes.background_pixel = BlackPixel(display_, screen);
         attributes.backing_store = NotUseful;
         attributes.override_redirect = True;
-        attributes.event_mask =
-            ButtonPressMask | KeyPressMask | PointerMotionMask | StructureNotifyMask;
+        attributes.event_mask = ButtonPressMask | KeyPressMask | PointerMotionMask |
+                                StructureNotifyMask | FocusChangeMask;
         window_ = XCreateWindow(
             display_, RootWindow(display_, screen), monitor.x, monitor.y,
             static_cast<unsigned>(monitor.width), static_cast<unsigned>(monitor.height), 0,
@@ -169,8 +191,10 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
         XChangeProperty(display_, window_, AtomOf(connection, protocols), XA_ATOM, 32,
                         PropModeReplace, reinterpret_cast<unsigned char*>(&close_), 1);
         visual_ = DefaultVisual(display_, screen);
+        colormap_ = DefaultColormap(display_, screen);
         width_ = monitor.width;
         height_ = monitor.height;
+        screen_change_ = x11::WatchScreenChanges(display_);
     }
     gc_ = XCreateGC(display_, window_, 0, nullptr);
     // The run-time error box must be usable over a full-screen saver.
@@ -186,34 +210,63 @@ void X11SaverWindow::Load(std::int32_t interval_ms) {
     posix::StartSaverLoop(*this, interval_ms);
 }
 
+// A saver must never cover a window that still gets the typing: the window maps only once
+// the keyboard is grabbed. Another client may hold a grab (an open menu): the grabs are
+// tried again at every tick and whenever the window loses them, and without the keyboard
+// after kKeyboardWait the saver ends, as a blank screen over a window that takes the keys
+// is worse than none.
 void X11SaverWindow::Show() {
-    if (!own_window_) return;
-    XMapRaised(display_, window_);
-    XEvent event;
-    do {
-        XWindowEvent(display_, window_, StructureNotifyMask, &event);
-    } while (event.type != MapNotify);
-    Grab();
+    if (!own_window_ || showing_) return;
+    showing_ = true;
+    keyboard_deadline_ = std::chrono::steady_clock::now() + kKeyboardWait;
+    TryGrabs();
 }
 
-// Input goes to the saver however the pointer or focus stood, as with any screen saver.
-// Another client may hold a grab for a moment (a menu, a key being held), so retry a while.
-void X11SaverWindow::Grab() {
-    bool keyboard = false;
-    bool pointer = false;
-    for (int attempt = 0; attempt < 25 && !(keyboard && pointer); ++attempt) {
-        if (attempt > 0) usleep(20000);
-        keyboard = keyboard || XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
-                                             CurrentTime) == GrabSuccess;
-        pointer = pointer || XGrabPointer(display_, window_, True,
-                                          ButtonPressMask | PointerMotionMask, GrabModeAsync,
-                                          GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+// Before the map the grabs are taken on the root window, which is always viewable. An
+// override-redirect window is viewable as soon as its map is done, so the grabs move onto
+// it right behind the map, in the same stream of requests: no key can slip between.
+void X11SaverWindow::TryGrabs() {
+    const Window target = mapped_ ? window_ : DefaultRootWindow(display_);
+    if (!keyboard_) {
+        keyboard_ = XGrabKeyboard(display_, target, True, GrabModeAsync, GrabModeAsync,
+                                  CurrentTime) == GrabSuccess;
     }
+    if (!pointer_) {
+        pointer_ =
+            XGrabPointer(display_, target, True, ButtonPressMask | PointerMotionMask, GrabModeAsync,
+                         GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    }
+    if (!keyboard_ || mapped_) return;
+    XMapRaised(display_, window_);
+    mapped_ = true;
+    keyboard_ = false;
+    pointer_ = false;
+    TryGrabs();
+}
+
+// At every tick, until both grabs are held.
+void X11SaverWindow::RetryGrabs() {
+    if (!showing_ || (keyboard_ && pointer_)) return;
+    TryGrabs();
+    if (keyboard_ || std::chrono::steady_clock::now() < keyboard_deadline_) return;
+    std::fputs("lumeck: another client holds the keyboard; the saver does not blank over it\n",
+               stderr);
+    Unload();
+    _exit(1);
+}
+
+// RandR changed the screen (a head turned off, another made primary): the window follows
+// the primary monitor, or the whole screen when there is none any more.
+void X11SaverWindow::CoverPrimaryMonitor() {
+    const x11::Rect monitor = x11::PrimaryMonitor(display_);
+    XMoveResizeWindow(display_, window_, monitor.x, monitor.y, static_cast<unsigned>(monitor.width),
+                      static_cast<unsigned>(monitor.height));
+    XRaiseWindow(display_, window_);
 }
 
 void X11SaverWindow::ShowCursor(bool show) {
     cursor_count_ += show ? 1 : -1;
-    if (!loaded_ || !own_window_) return;
+    if (!loaded_ || !own_window_ || ending_) return;
     if (cursor_count_ >= 0) {
         XUndefineCursor(display_, window_);
         return;
@@ -228,6 +281,11 @@ bool X11SaverWindow::AttachToPreview(HostHandle host) {
     XWindowAttributes attributes{};
     if (parent == window_ || parent == DefaultRootWindow(display_) ||
         !XGetWindowAttributes(display_, parent, &attributes)) {
+        return false;
+    }
+    // The reparent fails (BadMatch) under an InputOnly host or one on another screen: the
+    // window would stay a stray top-level window, so the preview ends instead.
+    if (attributes.c_class == InputOnly || attributes.root != DefaultRootWindow(display_)) {
         return false;
     }
     host_ = parent;
@@ -263,10 +321,39 @@ void X11SaverWindow::Unload() {
     FormUnloaded();
 }
 
+// After SIGTERM or SIGINT the form unloads, and the process ends without another request:
+// a stopped server would never answer, and closing the connection frees the window and
+// the grabs anyway.
+void X11SaverWindow::EndOnSignal() {
+    ending_ = true;
+    if (loaded_) Guarded([this] { events_.Form_Unload(); });
+    End();
+}
+
 void X11SaverWindow::Cls() {
-    XSetForeground(display_, gc_, Pixel(visual_, 0));
+    std::vector<unsigned long> painted = std::move(allocated_);
+    allocated_.clear();
+    XSetForeground(display_, gc_, PixelOf(0));
     XFillRectangle(display_, window_, gc_, 0, 0, static_cast<unsigned>(width_),
                    static_cast<unsigned>(height_));
+    if (!painted.empty()) {
+        XFreeColors(display_, colormap_, painted.data(), static_cast<int>(painted.size()), 0);
+    }
+}
+
+// A true-colour visual takes the colour as it is; any other (an 8-bit PseudoColor screen)
+// needs a cell of its colour map, held until the next Cls. A full map gives white.
+unsigned long X11SaverWindow::PixelOf(std::uint32_t colour) {
+    if (visual_->c_class == TrueColor) return TrueColourPixel(visual_, colour);
+    XColor cell{};
+    cell.red = static_cast<unsigned short>((colour & 0xFF) * 0x101);
+    cell.green = static_cast<unsigned short>(((colour >> 8) & 0xFF) * 0x101);
+    cell.blue = static_cast<unsigned short>(((colour >> 16) & 0xFF) * 0x101);
+    if (XAllocColor(display_, colormap_, &cell) == 0) {
+        return WhitePixel(display_, DefaultScreen(display_));
+    }
+    allocated_.push_back(cell.pixel);
+    return cell.pixel;
 }
 
 // A solid disc draw_width pixels across in the square that DotBox gives; the server clips
@@ -274,7 +361,7 @@ void X11SaverWindow::Cls() {
 void X11SaverWindow::PSet(float x, float y, std::uint32_t colour) {
     const int px = static_cast<int>(std::floor(x / twips_));
     const int py = static_cast<int>(std::floor(y / twips_));
-    XSetForeground(display_, gc_, Pixel(visual_, colour));
+    XSetForeground(display_, gc_, PixelOf(colour));
     if (draw_width_ <= 1) {
         XDrawPoint(display_, window_, gc_, px, py);
         return;
@@ -290,6 +377,7 @@ void X11SaverWindow::OnEvent(const XEvent& event, void* self) {
 
 void X11SaverWindow::Handle(const XEvent& event) {
     if (!loaded_) return;
+    if (own_window_ && host_ == None) HandleOwnWindow(event);
     switch (event.type) {
         case ButtonPress:
             if (event.xbutton.window == window_) events_.Form_Click();
@@ -328,6 +416,27 @@ void X11SaverWindow::Handle(const XEvent& event) {
             break;
         default:
             break;
+    }
+}
+
+// The full-screen window's own watch: a window unmapped by another client maps again
+// (never running on unseen, holding the lock), and the window follows RandR's changes of
+// the screen.
+void X11SaverWindow::HandleOwnWindow(const XEvent& event) {
+    if (event.type == screen_change_ && screen_change_ != 0) {
+        CoverPrimaryMonitor();
+        return;
+    }
+    if (event.xany.window != window_ || !showing_) return;
+    if (event.type == UnmapNotify) {
+        mapped_ = false;  // the server has dropped the grabs on it
+        keyboard_ = false;
+        pointer_ = false;
+        keyboard_deadline_ = std::chrono::steady_clock::now() + kKeyboardWait;
+        TryGrabs();
+    } else if (event.type == FocusOut && event.xfocus.mode == NotifyUngrab && mapped_) {
+        keyboard_ = false;
+        TryGrabs();
     }
 }
 
