@@ -160,6 +160,22 @@ TEST_F(Posix, TheLockFileIsThisUsersAlone) {
     }
 }
 
+TEST_F(Posix, TheLockIsInTheUsersPrivateRuntimeFolderElseBesideTheSettings) {
+    const std::string runtime = Path(std::to_string(getuid()));
+    const std::string in_runtime = runtime + "/glimra-lumeck.lock";
+    const std::string beside_settings = Path("settings/lumeck.lock");
+    EXPECT_EQ(LockFile(root_.string(), Path("settings")), beside_settings) << "no runtime folder";
+    fs::create_directory(runtime);
+    const struct {
+        mode_t mode;
+        std::string expected;
+    } rows[] = {{0700, in_runtime}, {0755, beside_settings}, {0711, beside_settings}};
+    for (const auto& row : rows) {
+        chmod(runtime.c_str(), row.mode);
+        EXPECT_EQ(LockFile(root_.string(), Path("settings")), row.expected) << row.mode;
+    }
+}
+
 TEST_F(Posix, TheLockIsHeldUntilItsHolderDies) {
     const std::string lock = Path("lumeck.lock");
     int ready[2];

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 #include "platform/posix/owners.h"
 
@@ -32,6 +33,17 @@ LockResult TakeLock(const std::string& path) {
     }
     lock.Release();  // held for the life of the process
     return LockResult::kTaken;
+}
+
+// Every start of the user on this machine agrees on the runtime folder whatever its
+// environment says, and it is the machine's own: a home shared over the network would
+// otherwise let a saver on one machine block the saver on another.
+std::string LockFile(const std::string& runtime_root, const std::string& fallback_folder) {
+    const std::string runtime = runtime_root + "/" + std::to_string(getuid());
+    struct stat info {};
+    const bool private_folder = lstat(runtime.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+                                info.st_uid == getuid() && (info.st_mode & 077) == 0;
+    return private_folder ? runtime + "/glimra-lumeck.lock" : fallback_folder + "/lumeck.lock";
 }
 
 }  // namespace glimra::posix

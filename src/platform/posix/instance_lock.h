@@ -15,4 +15,9 @@ enum class LockResult {
 // missing. A file that is not a regular file of this user, or a symlink, is refused.
 LockResult TakeLock(const std::string& path);
 
+// Where the user's lock lives: the user's runtime folder as the login manager makes it
+// (`runtime_root`/<uid>, found from the user id, not from the environment) when it is a
+// private folder of the user, otherwise `fallback_folder` under the user's own home.
+std::string LockFile(const std::string& runtime_root, const std::string& fallback_folder);
+
 }  // namespace glimra::posix

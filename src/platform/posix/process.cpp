@@ -57,18 +57,18 @@ void ReportRuntimeError(const runtime::RuntimeError& error) {
 
 namespace glimra::platform {
 
-// One lock per user, beside the settings under the user's own home:
-// ${XDG_CONFIG_HOME:-$HOME/.config}/Vestrel/lumeck.lock. Every start of the user finds it,
-// with or without a runtime folder, and no other user can make, hold or replace it (a
-// shared /tmp or an unset runtime folder gave other users that power). A start with other
-// settings folders is another user's world as far as the saver goes. A lock that cannot
-// be had for another reason than another instance (a read-only settings folder) is said
-// on stderr, and the program runs without it: refusing would leave that user with neither
-// a saver nor the dialog.
+// One lock per user and machine: in the user's runtime folder, /run/user/<uid>, when the
+// login manager made one, otherwise beside the settings under the user's own home
+// (${XDG_CONFIG_HOME:-$HOME/.config}/Vestrel/lumeck.lock). Every start of the user finds
+// the same one, with or without XDG_RUNTIME_DIR, and no other user can make, hold or
+// replace it (a shared /tmp gave other users that power). A lock that cannot be had for
+// another reason than another instance (a read-only settings folder) is said on stderr,
+// and the program runs without it: refusing would leave that user with neither a saver
+// nor the dialog.
 bool PrevInstance() {
     static const bool previous = [] {
         const std::string file = posix::SettingsFile("Vestrel");
-        const std::string lock = file.substr(0, file.rfind('/')) + "/lumeck.lock";
+        const std::string lock = posix::LockFile("/run/user", file.substr(0, file.rfind('/')));
         const posix::LockResult result = posix::TakeLock(lock);
         if (result == posix::LockResult::kUnavailable) {
             std::fprintf(stderr, "lumeck: cannot take the instance lock %s: %s\n", lock.c_str(),
