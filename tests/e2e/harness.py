@@ -1,7 +1,5 @@
-"""Lumeck.scr (GLIMRA_SCR) under Wine on a private Xvfb display with a fresh WINEPREFIX, driven
-by driver.exe (GLIMRA_DRIVER), xdotool, ImageMagick and Wine's reg tool. `harness.py setup` makes
-that world and writes GLIMRA_E2E_STATE; `harness.py cleanup` ends exactly the processes it
-started, by their PIDs, and removes it."""
+"""Lumeck.scr under Wine on a private Xvfb with a fresh WINEPREFIX. `harness.py setup` makes that
+world and writes GLIMRA_E2E_STATE; `cleanup` ends the processes it started, by PID, and removes it."""
 
 import json
 import os
@@ -32,13 +30,12 @@ SBM_SETPOS = 0xE0
 
 
 def wine_env(state):
-    env = displays.XServer(**state["server"]).env(
+    return displays.XServer(**state["server"]).env(
         WINEPREFIX=state["prefix"],
         WINEDEBUG="-all,err+all",  # errors only, shown in a failure with the stderr
         WINEARCH="win64",
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
     )
-    return env
 
 
 def setup():
@@ -80,21 +77,14 @@ def parse(line):
     for field in line.rstrip("\n").split("\t"):
         key, value = field.split("=", 1)
         numbers = value.split(",")
-        if key in ("text", "handle", "caption", "name", "class", "error", "seen"):
-            fields[key] = value
-        elif all(number.lstrip("-").isdigit() for number in numbers):
+        fields[key] = value
+        if key not in ("text", "class", "error") and all(n.lstrip("-").isdigit() for n in numbers):
             fields[key] = [int(n) for n in numbers] if len(numbers) > 1 else int(value)
-        else:
-            fields[key] = value
     return fields
 
 
-def rect_of(window, key="rect"):
-    """A window's rectangle (or its "client" area) on the screen as a Rect."""
-    left, top, third, fourth = window[key]
-    if key == "client":  # origin and size
-        return pictures.Rect(left, top, left + third, top + fourth)
-    return pictures.Rect(left, top, third, fourth)
+def rect_of(window):
+    return pictures.Rect(*window["rect"])
 
 
 class SaverCase(unittest.TestCase):
@@ -105,7 +95,6 @@ class SaverCase(unittest.TestCase):
         self.env = wine_env(self.state)
         self.pids = []
         self.addCleanup(self.end_all)
-        self.driver("acl", "D:(A;;KA;;;WD)")
         run(["wine", "reg", "delete", KEY, "/f"], env=self.env, check=False)
 
     def end_all(self):
@@ -114,53 +103,43 @@ class SaverCase(unittest.TestCase):
             self.driver("wait", self.pids.pop(), "kill")
 
     def driver(self, *args, check=True):
-        """The driver's answers, one dict a line: the first for most commands, all of them for
-        tree and layout. A failure or no answer raises with its exit status and stderr."""
+        """The driver's answer as a dict, for tree a list; a failure shows its status and stderr."""
         command = ["wine", DRIVER, *args]
         done = processes.call(command, env=self.env, timeout=600)
         rows = [parse(line) for line in done.stdout.splitlines()]
         if check and (not rows or "error" in rows[-1] or done.returncode != 0):
             error = rows[-1] if rows else "no answer"
             raise HelperFailed(command, done.returncode, done.stderr, f"answered {error}")
-        return rows if args[0] in ("tree", "layout") else rows[0] if rows else {}
+        return rows if args[0] == "tree" else rows[0]
 
     def xdotool(self, *args):
         run(["xdotool", *args], env=self.env)
 
-    def blobs(self, rect=None):
-        return pictures.blobs(self.env, rect)
+    def start(self, argtext, *wait_ms):
+        """Starts the program as hosts do: its quoted path, a blank and the argument text; returns
+        its PID, or with wait_ms the driver's answer."""
+        line = f'"{WINE_SCR}"' + (" " + argtext if argtext else "")
+        answer = self.driver("run", WINE_SCR, line, *wait_ms)
+        self.pids.append(answer["pid"])
+        return answer if wait_ms else answer["pid"]
 
-    def start(self, argtext, count=1, wait_ms=0, exe=None):
-        """Starts the program as hosts do: its quoted path (or exe as it stands), a blank and the
-        argument text; returns its PID, or with count or wait_ms the driver's answer."""
-        line = (exe or f'"{WINE_SCR}"') + (" " + argtext if argtext else "")
-        answer = self.driver("run", exe or WINE_SCR, line, count, wait_ms)
-        started = answer["pids"] if count > 1 else [answer["pids"]]
-        self.pids += started
-        return answer if count > 1 or wait_ms else started[0]
-
-    def background(self, *args):
-        """A driver command that lives on (host, hold): its first answer, with a function that
-        waits for its second. Its output goes to a file: a saver it starts would hold a pipe."""
+    def host(self):
+        """A preview host running the saver, closed after the test: its answer (host, pid). Its
+        output goes to a file, since the saver it starts would hold a pipe."""
         out = pathlib.Path(tempfile.mkstemp(dir=self.state["work"])[1])
-        command = ["wine", DRIVER, *args]
         with out.open("w") as stdout:
+            command = ["wine", DRIVER, "host", 152, 112, WINE_SCR]
             process = processes.Started(command, env=self.env, stdout=stdout)
         self.addCleanup(process.end, 60)
 
-        def answer(number):
-            lines = [line for line in out.read_text().splitlines(True) if line.endswith("\n")]
-            if len(lines) <= number and not process.running():
-                raise process.failure(f"ended after {len(lines)} answers")
-            return parse(lines[number]) if len(lines) > number else None
+        def answer():
+            if not process.running():
+                raise process.failure("ended without an answer")
+            text = out.read_text()
+            return parse(text) if text.endswith("\n") else None
 
-        first = wait_for(lambda: answer(0), f"the first answer of {args}")
-        self.pids.append(first["pid"])  # what it started, or itself
-        return dict(first, next=lambda: wait_for(lambda: answer(1), f"the next answer of {args}"))
-
-    def host(self, high=False):
-        """A preview host with the saver inside, closed (WM_CLOSE) after the test."""
-        host = self.background("host", 152, 112, WINE_SCR, *(["high"] if high else []))
+        host = wait_for(answer, "the preview host")
+        self.pids.append(host["pid"])
         self.addCleanup(self.driver, "msg", "post", host["host"], WM_CLOSE, 0, 0, check=False)
         return host
 
@@ -168,24 +147,19 @@ class SaverCase(unittest.TestCase):
         """The process's focus, active window and the cursor: the last line of tree."""
         return self.driver("tree", pid)[-1]
 
-    def wait_for_keyboard(self, pid, window, *titles):
+    def wait_for_keyboard(self, pid, window, titles):
         """Waits until keys reach the window: Wine has made it the active window and the X server
-        gives the input focus to one of the process's windows, named by titles (Wine hands a
-        key to the thread's focus). A key pressed before then goes elsewhere."""
+        gives the input focus to one of the process's windows whose title matches titles (Wine
+        hands a key to the thread's focus). A key pressed before then goes elsewhere."""
         active = lambda: self.gui_state(pid)["active"] == window["hwnd"]  # noqa: E731
-        wait_for(active, f"{titles[0]} to be the active window")
+        wait_for(active, f"{titles} to be the active window")
 
         def focused():
             focus = run(["xdotool", "getwindowfocus"], env=self.env, check=False).split()
-            for title in titles:
-                named = run(
-                    ["xdotool", "search", "--name", f"^{title}$"], env=self.env, check=False
-                )
-                if focus and focus[0] in named.split():
-                    return True
-            return False
+            search = ["xdotool", "search", "--name", f"^({titles})$"]
+            return focus and focus[0] in run(search, env=self.env, check=False).split()
 
-        wait_for(focused, f"the X input focus on {' or '.join(titles)}")
+        wait_for(focused, f"the X input focus on {titles}")
 
     def windows(self, pid):
         return self.driver("tree", pid)[:-1]
@@ -212,42 +186,34 @@ class SaverCase(unittest.TestCase):
         return {names.get(w["id"], w["id"]): w for w in found}
 
     def layout(self, dpi=96):
-        """Where the product places each control at dpi (name, id, kind, caption, left, top, right,
-        bottom); the last row is the client area, with the full screen's pen."""
+        """Where the product places each control at dpi; the last row is the client area."""
         table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], dpi], env=self.env)
         return [json.loads(row) for row in table.splitlines()]
 
-    def assert_layout(self, window, controls, layout, dpi=96):
-        """Each control where the product places it, with its caption, and no default button."""
-        *rows, client = layout
+    def assert_layout(self, window, controls, dpi):
+        """Each control where the product places it at dpi, with its caption."""
+        *rows, client = self.layout(dpi)
         size = [client["right"] - client["left"], client["bottom"] - client["top"]]
         self.assertEqual(window["client"][2:], size, f"the client area at {dpi}")
         self.assertEqual(sorted(controls), sorted(row["name"] for row in rows))
+        left, top = window["client"][:2]
         for row in rows:
-            control = controls[row["name"]]
-            left, top = window["client"][:2]
-            placed = dict(zip(("left", "top", "right", "bottom"), control["rect"]))
-            placed = {
-                edge: at - (left if edge in ("left", "right") else top)
-                for edge, at in placed.items()
-            }
-            for edge, at in placed.items():
-                laid = row[edge]
+            rect = rect_of(controls[row["name"]])
+            placed = (rect.left - left, rect.top - top, rect.right - left, rect.bottom - top)
+            for edge, at in zip(("left", "top", "right", "bottom"), placed):
                 if row["kind"] == "label" and edge in ("right", "bottom"):
-                    at = min(at, laid)  # a label takes its caption's size, never less than laid out
-                self.assertEqual(at, laid, f"{row['name']}'s {edge} at {dpi}")
-            self.assertEqual(control["text"] if row["caption"] else "", row["caption"])
-            default = control["class"] == "Button" and control["style"][0] & 0xF == 1
-            self.assertFalse(default, f"{row['name']} is a default button")
+                    at = min(at, row[edge])  # a label fits its caption, never less than laid out
+                self.assertEqual(at, row[edge], f"{row['name']}'s {edge} at {dpi}")
+            caption = controls[row["name"]]["text"] if row["caption"] else ""
+            self.assertEqual(caption, row["caption"], f"{row['name']}'s caption")
 
     def dialog(self):
         """Starts the dialog: (pid, its window, its controls by name), once all are there."""
         pid = self.start("/c")
         window = self.window(pid, DIALOG)
         every = len(self.layout()) - 1
-        names = lambda: sorted(map(str, self.controls(pid, window)))  # noqa: E731
-        wait_for(names, "every control of the dialog", done=lambda found: len(found) >= every)
-        controls = self.controls(pid, window)
+        controls = lambda: self.controls(pid, window)  # noqa: E731
+        controls = wait_for(controls, "every control", done=lambda found: len(found) >= every)
         self.wait_for_keyboard(pid, window, "配置")  # so that clicks and keys reach it
         return pid, window, controls
 
