@@ -83,13 +83,9 @@ void Run(const Args& args) {
 // wait <pid> <ms|kill>: whether the process has ended within ms, or once killed. Wine reuses a
 // process id soon: an id that is now the driver's own names a process that has ended.
 void Wait(const Args& args) {
-    if (Number(args[0]) == GetCurrentProcessId()) {
-        Say(L"exited=1");
-        return;
-    }
-    const HANDLE process =
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
-                    Number(args[0]));
+    const DWORD pid = Number(args[0]);
+    const DWORD access = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE;
+    const HANDLE process = pid == GetCurrentProcessId() ? nullptr : OpenProcess(access, FALSE, pid);
     if (process == nullptr) {
         Say(L"exited=1");
         return;
@@ -183,11 +179,9 @@ void Host(const Args& args) {
     host_class.lpfnWndProc = HostProc;
     host_class.lpszClassName = L"GlimraHost";
     RegisterClassW(&host_class);
-    RECT frame{0, 0, static_cast<LONG>(Number(args[0])), static_cast<LONG>(Number(args[1]))};
-    AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    const HWND w = CreateWindowW(
-        L"GlimraHost", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
-        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
+    const HWND w =
+        CreateWindowW(L"GlimraHost", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
+                      Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
     Say(L"host=%lld\tpid=%lu", HandleValue(w), saver.dwProcessId);

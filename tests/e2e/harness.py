@@ -71,8 +71,7 @@ def cleanup():
 
 
 def parse(line):
-    """A driver answer: tab-separated key=value fields; numbers, or lists of numbers joined by
-    commas, become ints or lists of ints, except the texts."""
+    """A driver answer: tab-separated key=value fields, numbers (joined by commas) as ints."""
     fields = {}
     for field in line.rstrip("\n").split("\t"):
         key, value = field.split("=", 1)
@@ -124,8 +123,8 @@ class SaverCase(unittest.TestCase):
         return answer if wait_ms else answer["pid"]
 
     def host(self):
-        """A preview host running the saver, closed after the test: its answer (host, pid). Its
-        output goes to a file, since the saver it starts would hold a pipe."""
+        """A preview host running the saver: its answer (host, pid), read from a file, not from a
+        pipe, which the saver would hold."""
         out = pathlib.Path(tempfile.mkstemp(dir=self.state["work"])[1])
         with out.open("w") as stdout:
             command = ["wine", DRIVER, "host", 152, 112, WINE_SCR]
@@ -144,13 +143,12 @@ class SaverCase(unittest.TestCase):
         return host
 
     def gui_state(self, pid):
-        """The process's focus, active window and the cursor: the last line of tree."""
         return self.driver("tree", pid)[-1]
 
     def wait_for_keyboard(self, pid, window, titles):
-        """Waits until keys reach the window: Wine has made it the active window and the X server
-        gives the input focus to one of the process's windows whose title matches titles (Wine
-        hands a key to the thread's focus). A key pressed before then goes elsewhere."""
+        """Waits until keys reach the window: it is the active window, and X gives the focus to a
+        window of the process titled as the regex titles (Wine hands a key to the thread's focus).
+        """
         active = lambda: self.gui_state(pid)["active"] == window["hwnd"]  # noqa: E731
         wait_for(active, f"{titles} to be the active window")
 
@@ -168,8 +166,7 @@ class SaverCase(unittest.TestCase):
         """The process's top-level window of that class, once it shows."""
 
         def shown():
-            found = self.windows(pid)
-            top = [w for w in found if w["class"] == class_name and not w["parent"]]
+            top = [w for w in self.windows(pid) if w["class"] == class_name and not w["parent"]]
             return top[0] if top else None
 
         return wait_for(shown, f"a {class_name} window of {pid}")
@@ -180,7 +177,7 @@ class SaverCase(unittest.TestCase):
         return answer.get("code")
 
     def controls(self, pid, window):
-        """The window's controls by the names the layout gives them."""
+        """The window's controls by their names in the layout."""
         names = {row["id"]: row["name"] for row in self.layout()[:-1]}
         found = [w for w in self.windows(pid) if w["parent"] == window["hwnd"]]
         return {names.get(w["id"], w["id"]): w for w in found}
