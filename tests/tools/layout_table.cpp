@@ -39,12 +39,15 @@ int main(int argc, char** argv) {
     using namespace glimra::layout;
     using glimra::platform::TwipsToPixels;
     const int dpi = argc > 1 ? std::atoi(argv[1]) : glimra::platform::kDesignDpi;
-    const glimra::platform::DialogSpec spec{.controls = kControls};
+    glimra::platform::DialogSpec spec{};  // the controls are all that places them
+    spec.controls = kControls;
     for (const Control& control : kControls) {
         Print(control, glimra::platform::ControlPixels(spec, control, dpi), dpi);
     }
     // The client area where the layout puts it on the screen, and its size.
-    const Control client{.name = "client", .caption = kCaption};
+    Control client{};
+    client.name = "client";
+    client.caption = kCaption;
     const int left = TwipsToPixels(kClientLeft, dpi);
     const int top = TwipsToPixels(kClientTop, dpi);
     Print(client,
