@@ -297,5 +297,25 @@ TEST(Dialog, LayoutPlacesEveryControlWithItsCaption) {
     }
 }
 
+// Where laid out while the whole window fits on the work area; otherwise centred on it, its
+// top-left corner on the area even when the window is larger.
+TEST(Dialog, TheWindowStaysOnItsMonitorsWorkArea) {
+    const PixelRect screen{0, 0, 1024, 768}, below_a_bar{0, 40, 1024, 768};
+    const struct {
+        const char* what;
+        PixelRect window, area, placed;
+    } rows[] = {{"fits", {333, 237, 692, 414}, screen, {333, 237, 692, 414}},
+                {"off the right at 150 %", {500, 356, 1036, 636}, screen, {244, 244, 780, 524}},
+                {"above the area", {333, 20, 692, 197}, below_a_bar, {332, 315, 691, 492}},
+                {"larger than the area", {10, 10, 1110, 910}, screen, {0, 0, 1100, 900}}};
+    for (const auto& row : rows) {
+        const PixelRect placed = PlacedWindow(row.window, row.area);
+        EXPECT_EQ(placed.left, row.placed.left) << row.what;
+        EXPECT_EQ(placed.top, row.placed.top) << row.what;
+        EXPECT_EQ(placed.right, row.placed.right) << row.what;
+        EXPECT_EQ(placed.bottom, row.placed.bottom) << row.what;
+    }
+}
+
 }  // namespace
 }  // namespace glimra
