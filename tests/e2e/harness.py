@@ -219,6 +219,16 @@ class SaverCase(unittest.TestCase):
         middle = ((rect.left + rect.right) // 2, (rect.top + rect.bottom) // 2)
         self.xdotool("mousemove", *middle, "click", 1)
 
+    def set_dpi(self, dpi):
+        """The DPI of the next process; with DpiScalingVer, Wine honours the program's awareness."""
+
+        def desktop(*values):
+            lines = [r"[HKEY_CURRENT_USER\Control Panel\Desktop]", *values]
+            prepare_wine_prefix.import_registry(lines, self.env)
+
+        desktop(f'"LogPixels"=dword:{dpi:08x}', '"DpiScalingVer"=dword:00001018')
+        self.addCleanup(desktop, '"LogPixels"=dword:00000060', '"DpiScalingVer"=-')
+
     def store(self, **values):
         """Stores each value: a text as REG_SZ, a tuple as regedit writes data ("dword:...")."""
         lines = [f"[{KEY}\\config]"]

@@ -4,7 +4,7 @@ settings it reads and writes."""
 import unittest
 
 from glimratest.waiting import wait_for
-from harness import KEY, SBM_SETPOS, SCREEN, SaverCase, prepare_wine_prefix, rect_of, run
+from harness import KEY, SBM_SETPOS, SCREEN, SaverCase, rect_of, run
 
 WM_SETTEXT = 0x0C
 
@@ -14,24 +14,14 @@ class Dialog(SaverCase):
         self.driver("msg", "send", controls["TxtNum"]["hwnd"], WM_SETTEXT, 0, "=" + count)
         self.driver("msg", "send", controls["Hspeed"]["hwnd"], SBM_SETPOS, speed, 1)
 
-    def set_dpi(self, dpi):
-        """The DPI of the next process; with DpiScalingVer, Wine honours the program's awareness."""
-
-        def desktop(*values):
-            lines = [r"[HKEY_CURRENT_USER\Control Panel\Desktop]", *values]
-            prepare_wine_prefix.import_registry(lines, self.env)
-
-        desktop(f'"LogPixels"=dword:{dpi:08x}', '"DpiScalingVer"=dword:00001018')
-        self.addCleanup(desktop, '"LogPixels"=dword:00000060', '"DpiScalingVer"=-')
-
     def test_at_150_percent_it_is_laid_out_and_centred_on_the_work_area(self):
         self.set_dpi(144)
         pid, window, controls = self.dialog()
+        self.assertEqual(window["client"][2:], [530, 254], "the client area at 144 DPI")
         self.assert_layout(window, controls, 144)
         frame = rect_of(window)
         centre = [(SCREEN.width - frame.width) // 2, (SCREEN.height - frame.height) // 2]
-        self.assertEqual([frame.left, frame.top], [max(0, at) for at in centre], "centred")
-        self.assertTrue(frame.bottom <= SCREEN.bottom, f"{frame} off the screen")
+        self.assertEqual([frame.left, frame.top], [max(0, at) for at in centre], f"{frame} centred")
 
     def test_arrows_step_the_count_and_ok_stores_the_texts_as_they_stand(self):
         pid, window, controls = self.dialog()

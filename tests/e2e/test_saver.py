@@ -13,17 +13,18 @@ class Saver(SaverCase):
         pid = self.start("/s")
         return pid, self.window(pid, SAVER)
 
-    def test_black_cover_and_round_dots_of_twelve_pixels(self):
+    def test_black_cover_and_round_dots_of_twelve_pixels_at_96_dpi_so_18_at_144(self):
+        self.set_dpi(144)
         _, window = self.saver(NumberofPoint="200", speed="2000")
         # The root is white: anything uncovered is a large blob. The first dot comes after 2 s.
         uncovered = [blob for blob in pictures.blobs(self.env) if blob.pixels >= 200]
         self.assertEqual(uncovered, [], "a black cover")
         self.driver("ticks", window["hwnd"], 40)
         dots = [blob for blob in pictures.blobs(self.env) if blob.inside(SCREEN)]
-        dots = [dot for dot in dots if max(dot.width, dot.height) <= 13]  # touching no other
+        dots = [dot for dot in dots if max(dot.width, dot.height) <= 19]  # touching no other
         self.assertGreaterEqual(len(dots), 3, dots)
         for dot in dots:
-            self.assertGreaterEqual(min(dot.width, dot.height), 12, dot)
+            self.assertGreaterEqual(min(dot.width, dot.height), 18, dot)
             self.assertTrue(0.65 < dot.pixels / dot.width / dot.height < 0.9, f"round: {dot}")
 
     def test_a_character_a_click_and_a_real_move_close_it_other_keys_and_no_move_do_not(self):
