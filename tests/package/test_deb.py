@@ -20,6 +20,7 @@ MODULE = "/usr/lib/x86_64-linux-gnu/lumeck/lumeck-gtk.so"
 ENTRIES = ["/usr/share/applications/lumeck-settings.desktop"]
 ENTRIES += ["/usr/share/applications/screensavers/lumeck.desktop"]
 MODE = "/usr/share/xscreensaver/config/lumeck.xml"
+STOCK_MODES = "/usr/share/xscreensaver/config/*.xml"  # XScreenSaver's own, installed here
 FILES = [LUMECK, MODULE, *ENTRIES, MODE, "/usr/share/man/man6/lumeck.6.gz"]
 FILES += ["/usr/share/doc/glimra/changelog.gz", "/usr/share/doc/glimra/copyright"]
 FILES += [f"/usr/share/icons/hicolor/{size}x{size}/apps/glimra.png" for size in (16, 32, 48, 64)]
@@ -47,10 +48,7 @@ class Package(unittest.TestCase):
             report = run(["desktop-file-validate", root + entry])
             self.assertEqual(re.findall(r": (error|warning): .*", report), [], entry)
         ours = ElementTree.parse(root + MODE).getroot()  # well-formed
-        stock = [
-            ElementTree.parse(path).getroot()
-            for path in glob.glob(os.path.dirname(MODE) + "/*.xml")
-        ]
+        stock = [ElementTree.parse(path).getroot() for path in glob.glob(STOCK_MODES)]
         self.assertEqual((ours.get("name"), ours.find("command").get("arg")), ("lumeck", "--root"))
         stock_tags = {child.tag for mode in stock for child in mode}
         self.assertLessEqual({child.tag for child in ours}, stock_tags, "the mode's elements")
@@ -64,9 +62,7 @@ class FromTheFiles(unittest.TestCase):
         self.home = tempfile.mkdtemp(prefix="glimra-home-")
         self.addCleanup(shutil.rmtree, self.home)
 
-    def lumeck_pids(self):
-        """The processes that run the unpacked lumeck, which the hosts start by name."""
-
+    def lumeck_pids(self):  # the hosts start the unpacked lumeck by name
         def runs_ours(pid):
             try:
                 return os.path.samefile(f"/proc/{pid}/exe", root + LUMECK)
@@ -80,12 +76,9 @@ class FromTheFiles(unittest.TestCase):
         (a display mode takes none), and ends us when deactivated."""
         self.assertEqual(control(dashes + "activate"), 0, "activate")
         pids = wait_for(self.lumeck_pids, "the packaged lumeck started by the host")
-        whole_dots = lambda: [
-            blob
-            for blob in pictures.blobs(self.server.env(), connectivity=4)
-            if blob.width == blob.height == 12
-        ]
-        wait_for(lambda: len(whole_dots()) >= 3, "three whole dots of the pen")
+        dots = lambda: pictures.blobs(self.server.env(), connectivity=4)
+        whole = lambda found: sum(blob.width == blob.height == 12 for blob in found) >= 3
+        wait_for(dots, "three whole dots of the pen", done=whole)
         fds = [os.readlink(fd) for fd in glob.glob(f"/proc/{pids[0]}/fd/*")]
         self.assertEqual([fd for fd in fds if fd.endswith(".lock")], [], "open files")
         self.assertEqual(control(dashes + "deactivate"), 0, "deactivate")
@@ -93,12 +86,12 @@ class FromTheFiles(unittest.TestCase):
 
     def test_unpacked_statement_box_loads_the_module_beside_it(self):
         os.chmod(self.home, 0o700)  # the lock's folder
-        box = Started(
-            [root + LUMECK, "/v"], env=self.server.env(HOME=self.home, XDG_RUNTIME_DIR=self.home)
-        )
+        env = self.server.env(HOME=self.home, XDG_RUNTIME_DIR=self.home)
+        box = Started([root + LUMECK, "/v"], env=env)
         self.addCleanup(box.end)
         search = ["xdotool", "search", "--name", "^声明$"]
-        wait_for(lambda: call(search, self.server.env()).stdout, "the statement box")
+        wait_for(lambda: call(search, env).stdout or not box.running(), "the statement box")
+        self.assertTrue(box.running(), box.error_output())
         with open(f"/proc/{box.pid}/maps") as maps:
             self.assertIn(root + MODULE, maps.read())
 
@@ -113,9 +106,8 @@ class FromTheFiles(unittest.TestCase):
         control = lambda arg: call(AS_NOBODY + ["xscreensaver-command", arg], env).returncode
         self.addCleanup(lambda: control("-exit") or daemon.end())
         # Asked before it has read its settings, the daemon sometimes ends at once.
-        wait_for(
-            lambda: "launched xscreensaver-systemd" in daemon.error_output(), "xscreensaver up"
-        )
+        started = lambda: "launched xscreensaver-systemd" in daemon.error_output()
+        wait_for(started, "xscreensaver to read its settings")
         self.assertEqual(control("-time"), 0, daemon.error_output())
         self.assert_shows_dots_and_ends(control, "-")
 
@@ -133,7 +125,7 @@ class FromTheFiles(unittest.TestCase):
         mounts = "".join(f"mount --bind {root}{folder} {folder} && " for folder in folders)
         command = mounts + "exec mate-screensaver --no-daemon --debug"
         daemon = Started(
-            ["unshare", "--mount", "--propagation", "private", "sh", "-c", command], env=env
+            ["unshare", "--mount", "--propagation=private", "sh", "-c", command], env=env
         )
         self.addCleanup(daemon.end)
         control = lambda arg: call(["mate-screensaver-command", arg], env).returncode

@@ -83,7 +83,7 @@ class OnSway(unittest.TestCase):
             ("a character key", "wtype -s 300 -k Shift_L", "wtype -s 300 a"),
             ("a click", "pointer move 400 300", "pointer click 400 300"),
             ("a real move", "pointer move 300 200", "pointer move 600 400"),
-            ("SIGTERM", LUMECK + " /s", "kill -TERM {pid}"),  # a second start ends at once
+            ("SIGTERM", f"timeout 10 {LUMECK} /s", "kill -TERM {pid}"),  # a second start
         ]
         for case, harmless, ending in cases:
             with self.subTest(case):

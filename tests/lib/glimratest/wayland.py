@@ -33,7 +33,7 @@ class Sway:
         env.update(WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
         self.process = Started(AS_NOBODY + ["sway", "-c", self.folder + "/config"], env=env)
         sockets = wait_for(self.sockets, "sway's sockets", done=lambda found: len(found) == 2)
-        os.mkdir(self.folder + "/client-run", 0o700)  # the instance lock is there
+        os.mkdir(self.folder + "/client-run", 0o700)  # the clients' own runtime folder
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/client-run")
         self.env.update(WAYLAND_DISPLAY=sockets[0], SWAYSOCK=sockets[1])
         self.env.update(XDG_CONFIG_HOME=self.folder + "/config-home")
