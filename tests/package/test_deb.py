@@ -52,7 +52,6 @@ class Package(unittest.TestCase):
         self.assertEqual((ours.get("name"), ours.find("command").get("arg")), ("lumeck", "--root"))
         stock_tags = {child.tag for mode in stock for child in mode}
         self.assertLessEqual({child.tag for child in ours}, stock_tags, "the mode's elements")
-        self.assertEqual((ours.tag, set(ours.attrib)), (stock[0].tag, set(stock[0].attrib)))
 
 
 class FromTheFiles(unittest.TestCase):
@@ -72,8 +71,7 @@ class FromTheFiles(unittest.TestCase):
         return [int(pid) for pid in os.listdir("/proc") if pid.isdigit() and runs_ours(pid)]
 
     def assert_shows_dots_and_ends(self, control, dashes):
-        """The host started by control shows our dots when activated, without the instance lock
-        (a display mode takes none), and ends us when deactivated."""
+        """Activated, the host shows our dots (a display mode takes no lock); deactivated, ends us."""
         self.assertEqual(control(dashes + "activate"), 0, "activate")
         pids = wait_for(self.lumeck_pids, "the packaged lumeck started by the host")
         dots = lambda: pictures.blobs(self.server.env(), connectivity=4)
@@ -85,7 +83,6 @@ class FromTheFiles(unittest.TestCase):
         wait_for(lambda: not any(map(running, pids)), "the packaged lumeck to end")
 
     def test_unpacked_statement_box_loads_the_module_beside_it(self):
-        os.chmod(self.home, 0o700)  # the lock's folder
         env = self.server.env(HOME=self.home, XDG_RUNTIME_DIR=self.home)
         box = Started([root + LUMECK, "/v"], env=env)
         self.addCleanup(box.end)
