@@ -1,5 +1,4 @@
-"""The Debian package as Debian's tools see it, and its files run by the real hosts: the unpacked
-tree's statement box, XScreenSaver and MATE's saver, each on an Xvfb of its own."""
+"""The Debian package as Debian's tools see it, and its files run by the real hosts."""
 
 import glob
 import os

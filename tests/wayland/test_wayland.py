@@ -28,14 +28,11 @@ class OnSway(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.sway = Sway()
+        cls.addClassCleanup(cls.sway.stop)
         cls.sway.swaymsg("create_output")
         os.makedirs(cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel")
         with open(cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel/settings.ini", "w") as settings:
             settings.write(f"[config]\nNumberofPoint={POINTS}\nspeed=100\n")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.sway.stop()
 
     def start(self, *command, env=None, **options):
         process = Started(command, env=dict(self.sway.env, **(env or {})), **options)
@@ -58,14 +55,6 @@ class OnSway(unittest.TestCase):
             changed = lambda: not process.running() or self.sway.picture(output) != before
             wait_for(changed, f"a new dot on {output}")
         return process.running()
-
-    def assert_ends_cleanly(self, process, cause):
-        self.assertEqual(process.exit_status(10), 0, f"exit status after {cause}")
-        self.assertEqual(process.error_output(), "", f"stderr after {cause}")
-
-    def scale(self, scale):
-        self.addCleanup(self.sway.swaymsg, "output", "*", "scale", "1")
-        self.sway.swaymsg("output", "*", "scale", str(scale))
 
     def test_what_ends_it_and_what_does_not(self):
         # (case, what must not end it, what must); the virtual pointer takes moves and clicks on
@@ -93,13 +82,15 @@ class OnSway(unittest.TestCase):
                         run([program, *args], self.sway.env)
                     if step == harmless:
                         self.assertTrue(self.still_runs(process, output), f"ended by {step}")
-                self.assert_ends_cleanly(process, case)
+                self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
+                self.assertEqual(process.error_output(), "", f"stderr after {case}")
                 pointer.end()  # the next saver's first motion comes from a new pointer
 
     def test_one_output_black_with_round_dots_of_the_scaled_pen_the_other_untouched(self):
+        self.addCleanup(self.sway.swaymsg, "output", "*", "scale", "1")
         for scale, pen in ((1, 12), (2, 24)):
             with self.subTest(scale=scale):
-                self.scale(scale)
+                self.sway.swaymsg("output", "*", "scale", str(scale))
                 process = self.shown()
                 output = self.covered()
                 whole_dots = []
@@ -136,13 +127,14 @@ class OnSway(unittest.TestCase):
         self.assertRegex(process.error_output(), r"^lumeck: no display[^\n]*\n$")
 
     def test_the_dialogs_controls_where_laid_out_and_its_logo_drawn_at_scale_1_and_2(self):
+        self.addCleanup(self.sway.swaymsg, "output", "*", "scale", "1")
         rows = run([os.environ["GLIMRA_LAYOUT_TABLE"], 96]).splitlines()
         places = {row["name"]: row for row in map(json.loads, rows)}  # logical pixels
         client = places.pop("client")
         logo = Rect(*(places["Image1"][side] for side in ("left", "top", "right", "bottom")))
         for scale in (1, 2):
             with self.subTest(scale=scale):
-                self.scale(scale)
+                self.sway.swaymsg("output", "*", "scale", str(scale))
                 process = self.start(LUMECK)
                 window = session.window_of(process, "frame", "配置")
                 size = (client["right"] - client["left"], client["bottom"] - client["top"])
