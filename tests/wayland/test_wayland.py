@@ -1,156 +1,160 @@
-"""lumeck "/s" as a Wayland client of a real compositor (headless sway, two outputs): what
-it covers and paints, the input that ends it, and how it ends otherwise."""
+"""lumeck on a headless sway with two outputs and no X server: the saver, the input that ends it,
+swayidle starting it, and the dialog read through AT-SPI (Debian's pyatspi)."""
+
+import json
 import os
 import signal
 import subprocess
 import time
 import unittest
 
-import compositor
-from compositor import poll
+from glimratest import session
+from glimratest.pictures import Rect
+from glimratest.processes import Started, run
+from glimratest.waiting import wait_for
+from glimratest.wayland import Sway, blobs, colours
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
-OUTPUTS = (compositor.FIRST, "HEADLESS-2")
-ORIGIN = {compositor.FIRST: 0, "HEADLESS-2": 1024}  # the second is 1920x1080, on the right
-LAYOUT = ("2944", "1080")
+OUTPUTS = {"HEADLESS-1": 0, "HEADLESS-2": 1024}  # each one's left edge in the layout
+LAYOUT = ["2944", "1080"]  # the second output is 1920x1080
 POINTS = 10
 
 
-class Saver(unittest.TestCase):
+def setUpModule():
+    unittest.addModuleCleanup(session.start_session().end)
+
+
+class OnSway(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.sway = compositor.Sway()
+        cls.sway = Sway()
+        cls.addClassCleanup(cls.sway.stop)
         cls.sway.swaymsg("create_output")
-        settings = cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel/settings.ini"
-        os.makedirs(os.path.dirname(settings))
-        with open(settings, "w") as out:
-            out.write("[config]\nNumberofPoint=%d\nspeed=100\n" % POINTS)
+        os.makedirs(cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel")
+        with open(cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel/settings.ini", "w") as settings:
+            settings.write(f"[config]\nNumberofPoint={POINTS}\nspeed=100\n")
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.sway.stop()
-
-    def start(self, *args, **env):
-        command = [LUMECK, *args]
-        process = subprocess.Popen(command, env=dict(self.sway.env, **env), stderr=subprocess.PIPE)
-        self.addCleanup(process.stderr.close)
-        self.addCleanup(lambda: process.poll() is None and process.kill() or process.wait())
+    def start(self, *command, env=None, **options):
+        process = Started(command, env=dict(self.sway.env, **(env or {})), **options)
+        self.addCleanup(process.end)
         return process
 
     def covered(self):
-        """The output that the saver covers (black but for its dots), or None."""
-        black = {name: compositor.blobs(self.sway.picture(name))[1] for name in OUTPUTS}
-        return next((name for name in OUTPUTS if black[name] > 0.9 * 1024 * 768), None)
+        """The output that the saver covers, none of the background left on it; or None."""
+        return next((output for output in OUTPUTS if colours(self.sway.picture(output)) > 1), None)
 
     def shown(self):
-        process = self.start("/s")
-        self.assertTrue(poll(self.covered), "no output turned black")
+        process = self.start(LUMECK, "/s")
+        wait_for(self.covered, "an output covered by the saver")
         return process
 
-    def still_runs(self, process):
-        time.sleep(0.5)  # what would end it has been handled by then
-        return process.poll() is None
+    def still_runs(self, process, output):
+        """Whether it runs once it has drawn twice more, by when it has read earlier input."""
+        for _ in range(2):
+            before = self.sway.picture(output)
+            changed = lambda: not process.running() or self.sway.picture(output) != before
+            wait_for(changed, f"a new dot on {output}")
+        return process.running()
 
-    def assert_ends(self, process, cause):
-        self.assertEqual(poll(lambda: process.poll() is not None, 5) and process.returncode, 0)
-        self.assertEqual(process.stderr.read(), b"", cause)
+    def test_what_ends_it_and_what_does_not(self):
+        # (case, what must not end it, what must); the virtual pointer takes moves and clicks on
+        # the covered output; wtype's keyboard is new to the seat and takes a moment to be read
+        cases = [
+            ("a character key", "wtype -s 300 -k Shift_L", "wtype -s 300 a"),
+            ("a click", "pointer move 400 300", "pointer click 400 300"),
+            ("a real move", "pointer move 300 200", "pointer move 600 400"),
+            ("SIGTERM", f"timeout 10 {LUMECK} /s", "kill -TERM {pid}"),  # a second start
+        ]
+        for case, harmless, ending in cases:
+            with self.subTest(case):
+                process = self.shown()
+                output = self.covered()
+                pipes = dict(stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+                pointer = self.start(os.environ["GLIMRA_VIRTUAL_POINTER"], *LAYOUT, **pipes)
+                for step in (harmless, ending):
+                    program, *args = step.format(pid=process.pid).split()
+                    if program == "pointer":
+                        action, x, y = args
+                        pointer.stdin.write(f"{action} {OUTPUTS[output] + int(x)} {y}\n".encode())
+                        pointer.stdin.flush()
+                        self.assertEqual(pointer.stdout.readline(), b"ok\n", step)
+                    else:
+                        run([program, *args], self.sway.env)
+                    if step == harmless:
+                        self.assertTrue(self.still_runs(process, output), f"ended by {step}")
+                self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
+                self.assertEqual(process.error_output(), "", f"stderr after {case}")
+                pointer.end()  # the next saver's first motion comes from a new pointer
 
-    def test_one_output_black_with_round_dots_of_the_scaled_pen(self):
+    def test_one_output_black_with_round_dots_of_the_scaled_pen_the_other_untouched(self):
+        self.addCleanup(self.sway.swaymsg, "output", "*", "scale", "1")
         for scale, pen in ((1, 12), (2, 24)):
             with self.subTest(scale=scale):
-                self.sway.swaymsg("output * scale %d" % scale)
+                self.sway.swaymsg("output", "*", "scale", str(scale))
                 process = self.shown()
-                other = OUTPUTS[1 - OUTPUTS.index(self.covered())]
-                whole = []
-                for _ in range(6):
-                    dots, black = compositor.blobs(self.sway.picture(self.covered()))
-                    self.assertLessEqual(len(dots), POINTS)
-                    whole += [count for size, count in dots if size == "%dx%d" % (pen, pen)]
-                    untouched = self.sway.picture(other)
-                    self.assertEqual(compositor.colour_count(untouched), 1, "%s changed" % other)
-                    time.sleep(0.25)
-                # Discs, not squares: about pi / 4 of their box.
-                self.assertTrue(whole, "no whole dot %d pixels wide" % pen)
-                self.assertTrue(all(0.7 < count / pen**2 < 0.85 for count in whole), whole)
-                process.terminate()
-                self.assert_ends(process, "SIGTERM")
-        self.sway.swaymsg("output * scale 1")
+                output = self.covered()
+                whole_dots = []
 
-    def test_input_that_ends_it_and_input_that_does_not(self):
-        # (input, what must not end the saver, then what must); moves and clicks through a
-        # virtual pointer, keys through wtype, whose keyboard is new to the seat each time:
-        # the saver needs a moment to take it.
-        cases = [
-            ("a character key", "key -k Shift_L", "key a"),
-            ("a click", "move 400 300", "click 400 300"),
-            ("a real move", "move 300 200", "move 600 400"),
-        ]
-        for name, harmless, ending in cases:
-            with self.subTest(name):
-                process = self.shown()
-                pointer = subprocess.Popen(
-                    [os.environ["GLIMRA_VIRTUAL_POINTER"], *LAYOUT],
-                    env=self.sway.env,
-                    stdin=subprocess.PIPE,
-                    stdout=subprocess.PIPE,
-                    text=True,
-                )
-                left = ORIGIN[self.covered()]
-                for step in (harmless, ending):
-                    action, *where = step.split()
-                    if action == "key":
-                        compositor.run(["wtype", "-s", "300", *where], self.sway.env)
-                    else:
-                        pointer.stdin.write("%s %d %s\n" % (action, left + int(where[0]), where[1]))
-                        pointer.stdin.flush()
-                        self.assertEqual(pointer.stdout.readline(), "ok\n", step)
-                    if step == harmless:
-                        self.assertTrue(self.still_runs(process), "ended before " + name)
-                self.assert_ends(process, name)
-                pointer.communicate()
+                def enough_whole_dots():
+                    found = blobs(self.sway.picture(output))
+                    self.assertLessEqual(len(found), POINTS, "dots standing at once")
+                    whole_dots.extend(blob for blob in found if blob.width == blob.height == pen)
+                    return len(whole_dots) >= 10
 
-    def test_a_second_start_ends_at_once(self):
-        first = self.shown()
-        self.assertEqual(self.start("/s").wait(5), 0)
-        self.assertTrue(self.still_runs(first))
+                wait_for(enough_whole_dots, f"whole dots {pen} pixels wide")
+                for dot in whole_dots:  # discs, not squares: about pi / 4 of their box
+                    self.assertTrue(0.7 < dot.pixels / pen**2 < 0.85, f"a dot's pixels: {dot}")
+                (other,) = set(OUTPUTS) - {output}
+                self.assertEqual(colours(self.sway.picture(other)), 1, f"colours on {other}")
+                process.end()
 
-    def test_the_compositor_going_away_ends_it(self):
-        own = compositor.Sway()
-        process = subprocess.Popen([LUMECK, "/s"], env=own.env, stderr=subprocess.PIPE)
-        self.addCleanup(lambda: process.poll() is None and process.kill())
-        self.assertTrue(poll(lambda: compositor.blobs(own.picture(compositor.FIRST))[1] > 0))
-        own.stop()
-        self.assert_ends(process, "the compositor gone")
-
-    def test_swayidle_starts_it_and_its_later_timeouts_still_fire(self):
+    def test_swayidle_shows_it_after_a_second_and_its_later_timeout_still_fires(self):
         marker, saver_pid = self.sway.folder + "/marker", self.sway.folder + "/saver.pid"
-        saver = "echo $$ >%s; exec %s /s" % (saver_pid, LUMECK)
-        idle = ["swayidle", "timeout", "1", saver, "timeout", "3", "touch " + marker]
-        idle = subprocess.Popen(idle, env=self.sway.env, stderr=subprocess.DEVNULL)
-        self.addCleanup(idle.wait, 5)
-        self.addCleanup(idle.terminate)
+        saver = f"echo $$ >{saver_pid}; exec {LUMECK} /s"
+        self.start("swayidle", "timeout", "1", saver, "timeout", "3", "touch " + marker)
         started = time.monotonic()
-        self.assertTrue(poll(self.covered), "swayidle did not show the saver")
+        wait_for(self.covered, "the saver started by swayidle")
         self.assertGreater(time.monotonic() - started, 0.9)
-        self.assertTrue(poll(lambda: os.path.exists(marker)), "the later timeout did not fire")
+        wait_for(lambda: os.path.exists(marker), "the later timeout's marker")
         self.assertTrue(self.covered(), "the saver ended before the later timeout")
-        os.kill(int(open(saver_pid).read()), signal.SIGTERM)
-        self.assertTrue(poll(lambda: not self.covered()), "the saver outlived SIGTERM")
+        with open(saver_pid) as pid:
+            os.kill(int(pid.read()), signal.SIGTERM)
+        wait_for(lambda: not self.covered(), "the saver to end on SIGTERM")
 
-    def test_without_a_display(self):
-        # (arguments, environment, exit status, what stderr says)
-        cases = [
-            (["/s"], {"WAYLAND_DISPLAY": ""}, 1, b"lumeck: no display"),
-            (["/s"], {"WAYLAND_DISPLAY": "wayland-none"}, 1, b"lumeck: no display"),
-            (["/p", "12345"], {}, 0, b""),
-        ]
-        for args, env, status, said in cases:
-            with self.subTest(args=args, env=env):
-                process = self.start(*args, **env)
-                self.assertEqual(process.wait(5), status)
-                lines = process.stderr.read().splitlines()
-                self.assertEqual([line[: len(said)] for line in lines], [said] if said else [])
-                self.assertIsNone(self.covered())
+    def test_without_a_display_it_says_so_and_ends(self):
+        process = self.start(LUMECK, "/s", env={"WAYLAND_DISPLAY": ""})
+        self.assertEqual(process.exit_status(10), 1, "exit status")
+        self.assertRegex(process.error_output(), r"^lumeck: no display[^\n]*\n$")
+
+    def test_the_dialogs_controls_where_laid_out_and_its_logo_drawn_at_scale_1_and_2(self):
+        self.addCleanup(self.sway.swaymsg, "output", "*", "scale", "1")
+        rows = run([os.environ["GLIMRA_LAYOUT_TABLE"], 96]).splitlines()
+        places = {row["name"]: row for row in map(json.loads, rows)}  # logical pixels
+        client = places.pop("client")
+        logo = Rect(*(places["Image1"][side] for side in ("left", "top", "right", "bottom")))
+        for scale in (1, 2):
+            with self.subTest(scale=scale):
+                self.sway.swaymsg("output", "*", "scale", str(scale))
+                process = self.start(LUMECK)
+                window = session.window_of(process, "frame", "配置")
+                size = (client["right"] - client["left"], client["bottom"] - client["top"])
+                # A window can be read while the compositor still configures it.
+                wait_for(lambda: session.extents(window)[2:], "the client area", done=size.__eq__)
+                left, top = session.extents(window)[:2]
+                controls = {node.accessibleId: node for node in session.descendants(window)}
+                for name, place in places.items():
+                    x, y, width, height = session.extents(controls[name])
+                    self.assertEqual((x - left, y - top), (place["left"], place["top"]), name)
+                    if place["kind"] == "label":  # a label fits its caption, never less
+                        width = min(width, place["right"] - place["left"])
+                    self.assertEqual(width, place["right"] - place["left"], f"{name}'s width")
+
+                # Moved to the layout's corner, the logo is where the layout puts it.
+                self.sway.swaymsg(f"[pid={process.pid}]", "move", "absolute", "position", "0", "0")
+                area = f"{logo.left},{logo.top} {logo.width}x{logo.height}"
+                drawn = lambda: colours(self.sway.picture(area=area))
+                wait_for(drawn, "the logo drawn", done=lambda count: count > 4)
+                process.end()
 
 
 if __name__ == "__main__":

@@ -3,7 +3,6 @@
 // stdin and answers "ok" to each once the compositor has handled it.
 #include <wayland-client.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -12,13 +11,11 @@
 
 namespace {
 
-zwlr_virtual_pointer_manager_v1* g_manager = nullptr;
-
-void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* interface,
+void OnGlobal(void* manager, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t) {
     if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0) {
-        g_manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
-            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+        *static_cast<void**>(manager) =
+            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
     }
 }
 const wl_registry_listener kRegistryListener{OnGlobal, [](void*, wl_registry*, std::uint32_t) {}};
@@ -28,30 +25,27 @@ const wl_registry_listener kRegistryListener{OnGlobal, [](void*, wl_registry*, s
 int main(int argc, char** argv) {
     wl_display* display = wl_display_connect(nullptr);
     if (argc != 3 || display == nullptr) return 2;
-    wl_registry_add_listener(wl_display_get_registry(display), &kRegistryListener, nullptr);
-    wl_display_roundtrip(display);
-    if (g_manager == nullptr) {
-        std::cerr << "virtual_pointer: the compositor has no zwlr_virtual_pointer_manager_v1\n";
-        return 1;
-    }
-    auto* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(g_manager, nullptr);
-    const auto width = static_cast<std::uint32_t>(std::atoi(argv[1]));
-    const auto height = static_cast<std::uint32_t>(std::atoi(argv[2]));
-    std::string command;
+    void* manager = nullptr;
+    wl_registry_add_listener(wl_display_get_registry(display), &kRegistryListener, &manager);
+    if (wl_display_roundtrip(display) < 0 || manager == nullptr) return 1;
+    auto* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(
+        static_cast<zwlr_virtual_pointer_manager_v1*>(manager), nullptr);
+    const auto width = static_cast<std::uint32_t>(std::stoul(argv[1]));
+    const auto height = static_cast<std::uint32_t>(std::stoul(argv[2]));
+    std::string action;
     std::uint32_t x = 0;
     std::uint32_t y = 0;
-    for (std::uint32_t time = 0; std::cin >> command >> x >> y; time += 10) {
+    for (std::uint32_t time = 0; std::cin >> action >> x >> y; time += 10) {
         zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
         zwlr_virtual_pointer_v1_frame(pointer);
         for (const auto state :
              {WL_POINTER_BUTTON_STATE_PRESSED, WL_POINTER_BUTTON_STATE_RELEASED}) {
-            if (command != "click") break;
+            if (action != "click") break;
             zwlr_virtual_pointer_v1_button(pointer, time, 0x110 /* BTN_LEFT */, state);
             zwlr_virtual_pointer_v1_frame(pointer);
         }
         if (wl_display_roundtrip(display) < 0) return 1;
         std::cout << "ok" << std::endl;
     }
-    wl_display_disconnect(display);
     return 0;
 }

@@ -1,0 +1,75 @@
+"""A headless sway, run as an unprivileged user (sway refuses root) with its own runtime folder
+and ended by its PID; pictures of it through grim, read through ImageMagick."""
+
+import glob
+import os
+import re
+import shutil
+import tempfile
+
+from glimratest.pictures import Blob
+from glimratest.processes import Started, run
+from glimratest.waiting import wait_for
+
+AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
+CONFIG = (
+    "xwayland disable\noutput * bg #ff00ff solid_color\noutput HEADLESS-1 resolution 1024x768\n"
+)
+
+
+class Sway:
+    """One 1024x768 output, HEADLESS-1, on a magenta background that shows what a client leaves
+    uncovered. env: a client's, with a runtime folder of its own and no X display."""
+
+    def __init__(self):
+        self.folder = tempfile.mkdtemp(prefix="glimra-wayland-")
+        os.chmod(self.folder, 0o755)  # sway's user reads its configuration here
+        for folder in ("run", "home"):
+            os.mkdir(f"{self.folder}/{folder}", 0o700)
+            shutil.chown(f"{self.folder}/{folder}", "nobody", "nogroup")
+        with open(self.folder + "/config", "w") as config:
+            config.write(CONFIG)
+        env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/run", HOME=self.folder + "/home")
+        env.update(WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
+        self.process = Started(AS_NOBODY + ["sway", "-c", self.folder + "/config"], env=env)
+        sockets = wait_for(self.sockets, "sway's sockets", done=lambda found: len(found) == 2)
+        os.mkdir(self.folder + "/client-run", 0o700)  # the clients' own runtime folder
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/client-run")
+        self.env.update(WAYLAND_DISPLAY=sockets[0], SWAYSOCK=sockets[1])
+        self.env.update(XDG_CONFIG_HOME=self.folder + "/config-home")
+        self.env.pop("DISPLAY", None)
+
+    def sockets(self):
+        if not self.process.running():
+            raise self.process.failure("did not start")
+        return glob.glob(self.folder + "/run/wayland-?") + glob.glob(self.folder + "/run/sway-*")
+
+    def stop(self):
+        self.process.end()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def swaymsg(self, *args):
+        return run(["swaymsg", *args], self.env)
+
+    def picture(self, output=None, area=None):
+        """A PPM picture of an output, or of an area "X,Y WxH" of the layout."""
+        where = ["-o", output] if output else ["-g", area]
+        return run(["grim", *where, "-t", "ppm", "-"], self.env, text=False)
+
+
+def colours(ppm):
+    return int(run(["convert", "ppm:-", "-format", "%k", "info:"], input=ppm, text=False))
+
+
+def blobs(ppm):
+    """The 4-connected areas of a PPM picture that are not black."""
+    command = ["convert", "ppm:-", "-fill", "white", "+opaque", "black", "-define"]
+    command += ["connected-components:verbose=true", "-connected-components", "4", "null:"]
+    found = []
+    for line in run(command, input=ppm, text=False).decode().splitlines()[1:]:
+        # "  1: 12x12+300+200 305.5,205.5 113 srgb(255,255,255)"
+        fields = re.split(r"[x+ ]+", line.strip())
+        if fields[-1] == "srgb(255,255,255)":
+            width, height, left, top = (int(field) for field in fields[1:5])
+            found.append(Blob(left, top, width, height, int(fields[-2])))
+    return found
