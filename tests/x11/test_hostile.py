@@ -1,5 +1,6 @@
 """lumeck where other clients, other users and the file system work against it, on the
 two-head Xorg; and where the server stops, the screen has 8 bits or there is no display."""
+
 import os
 import shutil
 import signal
@@ -7,45 +8,45 @@ import subprocess
 import tempfile
 import unittest
 
-import xenv
-from glimratest import displays, pictures
+from glimratest import displays, pictures, x11
 from glimratest.processes import Started
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
 
 
-class OnTwoHeads(xenv.Case):
+class OnTwoHeads(x11.Case):
     settings = (10, 100)
 
-    def shown(self):
-        return self.xdotool("search", "--onlyvisible", "--name", "^Form1$")
+    def shown(self, name="^Form1$"):
+        return self.xdotool("search", "--onlyvisible", "--name", name)
+
+    def ends_on_a_key(self, saver):
+        self.xdotool("key", "a")
+        self.assertTrue(x11.ended(saver, 5), "a key did not end it")
 
     def replace_settings(self, make):
-        """Puts what `make` makes at the settings path, and the file back after the test."""
-        path = self.state["folder"] + "/config/Vestrel/settings.ini"
-        os.remove(path)
-        make(path)
+        """Puts what make(path) makes at the settings path; the file comes back after the test."""
+        os.remove(self.settings_file)
+        make(self.settings_file)
         self.addCleanup(self.setUpClass)  # writes the file again
-        self.addCleanup(os.remove, path)
-        return path
+        self.addCleanup(os.remove, self.settings_file)
 
     def test_the_saver_shows_only_once_it_has_the_keyboard(self):
-        for released in (False, True):
+        for released in (False, True):  # else it gives up with status 1
             with self.subTest(released=released):
                 holder = self.run_helper("grab")
                 self.assertEqual(holder.stdout.readline().strip(), "grabbed")
                 saver = self.start("/s")
-                if not released:  # shown, or ended with status 1
-                    self.assertEqual(xenv.poll(lambda: self.shown() or saver.poll(), 6), 1)
-                    holder.communicate()
+                if not released:
+                    self.assertEqual(x11.poll(lambda: self.shown() or saver.poll(), 6), 1)
+                    holder.end()
                     continue
-                self.assertFalse(xenv.poll(self.shown, 1), "shown over the grabbing client")
+                self.assertFalse(x11.poll(self.shown, 1), "shown over the grabbing client")
                 holder.stdin.write("release\n")
-                holder.stdin.flush()
-                self.assertTrue(xenv.poll(self.shown), "not shown once the grab was let go")
-                self.xdotool("key", "a")
-                self.assertTrue(xenv.ended(saver, 2))
-                self.assertEqual(holder.communicate()[0].strip(), "0", "keys reached the client")
+                holder.stdin.close()
+                self.assertTrue(x11.poll(self.shown), "not shown once the grab was let go")
+                self.ends_on_a_key(saver)
+                self.assertEqual(holder.stdout.read().strip(), "0", "keys reached the client")
 
     def test_one_lock_of_the_users_own_that_another_user_cannot_block(self):
         home = tempfile.mkdtemp(prefix="glimra-nobody-")  # where that user can reach it
@@ -56,72 +57,51 @@ class OnTwoHeads(xenv.Case):
         if not os.path.exists("/tmp/glimra-65534"):  # where the lock once fell back: root's
             os.mkdir("/tmp/glimra-65534")
             self.addCleanup(os.rmdir, "/tmp/glimra-65534")
-        as_nobody = "setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_RUNTIME_DIR"
-        as_nobody = as_nobody.split() + ["HOME=" + home, "XDG_CONFIG_HOME=%s/config" % home]
-        first = subprocess.Popen(as_nobody + [home + "/lumeck", "/s"], env=xenv.env(self.state))
-        self.addCleanup(lambda: first.poll() is None and (first.kill() or first.wait()))
-        self.assertTrue(xenv.poll(self.shown), "the start without a runtime folder did not run")
-        runtime = "XDG_RUNTIME_DIR=%s/run" % home
-        second = subprocess.Popen(
-            as_nobody + [runtime, home + "/lumeck", "/s"], env=xenv.env(self.state)
-        )
-        self.addCleanup(lambda: second.poll() is None and (second.kill() or second.wait()))
-        self.assertTrue(xenv.ended(second, 3), "a second saver of the same user ran")
-        self.xdotool("key", "a")
-        self.assertTrue(xenv.ended(first, 2))
+        as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "env"]
+        as_nobody += ["-u", "XDG_RUNTIME_DIR", f"HOME={home}", f"XDG_CONFIG_HOME={home}/config"]
+        first = self.start_as(as_nobody + [home + "/lumeck", "/s"])
+        self.assertTrue(x11.poll(self.shown), "the start without a runtime folder did not run")
+        second = self.start_as(as_nobody + [f"XDG_RUNTIME_DIR={home}/run", home + "/lumeck", "/s"])
+        self.assertTrue(x11.ended(second, 5), "a second saver of the same user ran")
+        self.ends_on_a_key(first)
 
-    def test_a_fifo_for_settings_is_not_waited_for(self):
+    def start_as(self, command):
+        process = Started(command, env=x11.env(self.state))
+        self.addCleanup(process.end)
+        return process
+
+    def test_starts_past_a_fifo_for_settings_and_follows_the_primary_head_turned_off(self):
         self.replace_settings(os.mkfifo)
+        xrandr = ["xrandr", "-display", self.display, "--output", "DUMMY1"]
         saver = self.start("/s")
-        self.assertTrue(xenv.poll(self.shown), "start-up waits on the FIFO")
-        self.xdotool("key", "a")
-        self.assertTrue(xenv.ended(saver, 2))
-
-    def test_an_inputonly_host_ends_the_preview(self):
-        helper = self.run_helper("inputonly")
-        preview = self.start("/p", helper.stdout.readline().strip())
-        self.assertTrue(xenv.ended(preview, 2), "a stray window lingers")
-        self.assertEqual((preview.returncode, self.xdotool("search", "--name", "^Form1$")), (0, ""))
-
-    def test_the_saver_follows_the_primary_head_turned_off(self):
-        xrandr = ["xrandr", "-display", self.state["display"], "--output", "DUMMY1"]
-        saver = self.start("/s")
-        window = xenv.poll(self.shown)
+        window = x11.poll(self.shown)
+        self.assertTrue(window, "start-up waits on the FIFO")
         subprocess.run(xrandr + ["--off"], check=True)
-        self.addCleanup(
-            subprocess.run,
-            xrandr + ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"],
-            check=True,
-        )
-        moved = lambda: "Position: 0,0" in self.xdotool("getwindowgeometry", window)  # noqa: E731
-        self.assertTrue(xenv.poll(moved), self.xdotool("getwindowgeometry", window))
-        self.assertIn("Geometry: 1024x768", self.xdotool("getwindowgeometry", window))
-        self.xdotool("key", "a")
-        self.assertTrue(xenv.ended(saver, 2))
+        back = xrandr + ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"]
+        self.addCleanup(subprocess.run, back, check=True)
+        geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
+        self.assertTrue(x11.poll(lambda: "Position: 0,0" in geometry()), geometry())
+        self.assertIn("Geometry: 1024x768", geometry())
+        self.ends_on_a_key(saver)
 
     def test_ok_writes_through_a_symlink_and_keeps_the_files_mode(self):
         target = self.state["folder"] + "/private.ini"  # in another folder than the link
         with open(target, "w") as out:
             out.write("[config]\nNumberofPoint=999\nspeed=300\n")
         os.chmod(target, 0o600)
-        link = self.replace_settings(lambda path: os.symlink(target, path))
+        self.replace_settings(lambda path: os.symlink(target, path))
         dialog = self.start(NO_AT_BRIDGE="1")  # no accessibility bus, nor a D-Bus to start
-        window = xenv.poll(lambda: self.xdotool("search", "--onlyvisible", "--name", "^配置$"))
+        window = x11.poll(lambda: self.shown("^配置$"))
         self.assertTrue(window, "no dialog")
         self.xdotool("mousemove", "--window", window, 318, 28, "click", 1)  # OK
-        self.assertTrue(xenv.ended(dialog, 5))
-        self.assertTrue(os.path.islink(link), "the link was replaced")
+        self.assertTrue(x11.ended(dialog, 5))
+        self.assertTrue(os.path.islink(self.settings_file), "the link was replaced")
         self.assertEqual(oct(os.stat(target).st_mode & 0o777), oct(0o600))
         with open(target) as stored:
             self.assertEqual(stored.read(), "[config]\nNumberofPoint=30\nspeed=300\n")
 
 
 class OnItsOwnDisplay(unittest.TestCase):
-    def start_display(self, depth):
-        server = displays.start_xvfb("-screen", "0", "1024x768x%d" % depth)
-        self.addCleanup(lambda: os.kill(server.pid, signal.SIGCONT) or server.stop())
-        return server
-
     def start(self, server, *args):
         config = tempfile.mkdtemp(prefix="glimra-hostile-")
         self.addCleanup(shutil.rmtree, config)
@@ -132,21 +112,17 @@ class OnItsOwnDisplay(unittest.TestCase):
         self.addCleanup(process.end)
         return process
 
-    def test_a_termination_signal_ends_it_while_the_server_is_stopped(self):
-        for args in (["/s"], ["--root"]):
-            with self.subTest(args=args):
-                server = self.start_display(24)
+    def test_draws_colours_at_each_depth_and_a_signal_ends_it_while_the_server_is_stopped(self):
+        for depth, args in ((8, ["/s"]), (24, ["--root"])):
+            with self.subTest(depth=depth, args=args):
+                server = displays.start_xvfb("-screen", "0", f"1024x768x{depth}")
+                self.addCleanup(server.stop)
                 process = self.start(server, *args)
-                self.assertTrue(xenv.poll(lambda: pictures.blobs(server.env())))
+                self.assertTrue(x11.poll(lambda: pictures.blobs(server.env())), "all black")
                 os.kill(server.pid, signal.SIGSTOP)
                 process.send_signal(signal.SIGTERM)
-                self.assertTrue(xenv.ended(process, 2), "blocked on the stopped server")
+                self.assertTrue(x11.ended(process, 2), "blocked on the stopped server")
                 os.kill(server.pid, signal.SIGCONT)
-
-    def test_dots_have_their_colours_on_an_8_bit_screen(self):
-        server = self.start_display(8)
-        self.start(server, "/s")
-        self.assertTrue(xenv.poll(lambda: pictures.blobs(server.env())), "all black")
 
     def test_the_dialog_without_a_display_says_so_and_fails(self):
         process = self.start(None)
