@@ -68,10 +68,6 @@ class Case(unittest.TestCase):
         self.addCleanup(helper.end)
         return helper
 
-    def helper(self, *args):
-        """The X helper's answer to a question (cursor, keyboard)."""
-        return run([os.environ["GLIMRA_HOST_WINDOW"], *args], env=env(self.state)).strip()
-
     def xdotool(self, *args):
         return run(["xdotool", *args], env=env(self.state), check=False).strip()
 
