@@ -17,13 +17,13 @@ from glimratest.session import descendants, extents, focused, text_of, value_of,
 from glimratest.waiting import wait_for
 
 LUMECK = os.environ["LUMECK"]
-# The accessible role of each kind of control in the product's table.
+# The accessible role of each kind of control in the product's table; the others are panels.
 ROLES = {"label": "label", "text box": "text", "scroll bar": "scroll bar", "button": "push button"}
 
 
 def setUpModule():
-    """The accessibility bus puts its socket under HOME or XDG_RUNTIME_DIR: a private one, so
-    that test runs beside this one do not take each other's bus."""
+    """The accessibility bus puts its socket under HOME or XDG_RUNTIME_DIR: private ones, so
+    that GTK tests run beside this one do not take each other's bus."""
     home = tempfile.mkdtemp(prefix="glimra-gtk-bus-")
     unittest.addModuleCleanup(shutil.rmtree, home, ignore_errors=True)
     os.mkdir(home + "/run", 0o700)
@@ -33,35 +33,46 @@ def setUpModule():
 
 
 def write(path, content):
-    path = pathlib.Path(path)
     path.parent.mkdir(parents=True, exist_ok=True)
     path.write_text(content)
 
 
-class Display:
-    """Xvfb with a home in it; `dpi` is Xft.dpi, which GTK sizes fonts and the dialog by."""
+class DialogTest(unittest.TestCase):
+    def setUp(self):
+        self.start_display(96)
 
-    def __init__(self, test, dpi=96):
+    def start_display(self, dpi):
+        """Xvfb at Xft.dpi (which GTK sizes fonts and the dialog by) and a home of its own."""
         self.server = displays.start_xvfb("-ac")
-        test.addCleanup(self.server.stop)
+        self.addCleanup(self.server.stop)
         run(["xrdb", "-merge"], env=self.server.env(), input=f"Xft.dpi: {dpi}\n")
-        self.home = tempfile.mkdtemp(prefix="glimra-gtk-")
-        test.addCleanup(shutil.rmtree, self.home)
+        self.home = pathlib.Path(tempfile.mkdtemp(prefix="glimra-gtk-"))
+        self.addCleanup(shutil.rmtree, self.home)
         os.chmod(self.home, 0o755)
-        self.env = self.server.env(HOME=self.home, XDG_CONFIG_HOME=self.home + "/config")
-        self.env["XDG_DATA_HOME"] = self.home + "/data"
-        self.settings = pathlib.Path(self.home, "config", "Vestrel", "settings.ini")
+        self.env = self.server.env(HOME=self.home, XDG_CONFIG_HOME=self.home / "config")
+        self.env["XDG_DATA_HOME"] = str(self.home / "data")
+        self.settings = self.home / "config" / "Vestrel" / "settings.ini"
+
+    def open(self):
+        self.process = Started([LUMECK], env=self.env)
+        self.addCleanup(self.process.end)
+        window = window_of(self.process, "frame", "配置")
+        self.controls = {node.accessibleId: node for node in descendants(window)}
+        return window
 
     def xdotool(self, *args):
         return run(["xdotool", *args], env=self.env, check=False)
 
     def windows(self, name):
-        return [
-            int(window)
-            for window in self.xdotool("search", "--onlyvisible", "--name", name).split()
-        ]
+        found = self.xdotool("search", "--onlyvisible", "--name", name)
+        return [int(window) for window in found.split()]
 
-    def close_window(self, window):
+    def click(self, name, dx=None):
+        x, y, width, height = extents(self.controls[name])
+        x += width // 2 if dx is None else dx % width
+        self.xdotool("mousemove", "--sync", x, y + height // 2, "click", 1)
+
+    def close_box(self, window):
         """What a window manager's close box sends: WM_DELETE_WINDOW."""
         x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
         x11.XOpenDisplay.restype = x11.XInternAtom.restype = ctypes.c_void_p
@@ -72,35 +83,9 @@ class Display:
         x11.XSendEvent(display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         x11.XCloseDisplay(display)
 
-    def store(self, count, speed):
-        write(self.settings, f"[config]\nNumberofPoint={count}\nspeed={speed}\n")
-        return self.settings.read_bytes()
-
-    def stored(self):
-        keys = GLib.KeyFile()
-        keys.load_from_file(str(self.settings), GLib.KeyFileFlags.NONE)
-        return {key: keys.get_string("config", key) for key in keys.get_keys("config")[0]}
-
-
-class DialogTest(unittest.TestCase):
-    def setUp(self):
-        self.display = Display(self)
-
-    def open(self):
-        self.process = Started([LUMECK], env=self.display.env)
-        self.addCleanup(self.process.end)
-        window = window_of(self.process, "frame", "配置")
-        self.controls = {node.accessibleId: node for node in descendants(window)}
-        return window
-
-    def click(self, name, dx=None):
-        x, y, width, height = extents(self.controls[name])
-        x += width // 2 if dx is None else dx % width
-        self.display.xdotool("mousemove", "--sync", x, y + height // 2, "click", 1)
-
     def test_layout_captions_and_roles_follow_the_products_table_at_each_dpi(self):
         for dpi in (96, 144):
-            self.display = Display(self, dpi)
+            self.start_display(dpi)
             rows = run([os.environ["GLIMRA_LAYOUT_TABLE"], dpi]).splitlines()
             places = {row["name"]: row for row in map(json.loads, rows)}
             client = places.pop("client")
@@ -125,7 +110,7 @@ class DialogTest(unittest.TestCase):
         box, bar = self.controls["TxtNum"], self.controls["Hspeed"]
         for before, arrow, after in (("30", 0, "31"), ("x" * 300, 1, "x" * 300)):
             box.queryEditableText().setTextContents(before)
-            self.display.xdotool("key", "Tab")  # the focus leaves the box first
+            self.xdotool("key", "Tab")  # the focus leaves the box first
             wait_for(lambda: not focused(box), "the focus to leave the box")
             self.click(f"CmdChange({arrow})")
             wait_for(lambda: text_of(box) == after and focused(box), f"{after[:9]!r}, focused")
@@ -143,34 +128,33 @@ class DialogTest(unittest.TestCase):
             ("close box", "77", "40"),
         ):
             with self.subTest(close=close):
-                before = self.display.store(40, 2000)
+                write(self.settings, "[config]\nNumberofPoint=40\nspeed=2000\n")
                 self.open()
                 box = self.controls["TxtNum"]
                 box.queryEditableText().setTextContents(typed)
                 wait_for(lambda: text_of(box) == typed, f"the count {typed!r} typed")
                 if close == "close box":
-                    self.display.close_window(self.display.windows("^配置$")[0])
+                    self.close_box(self.windows("^配置$")[0])
                 else:
                     self.click(close)
                 self.assertEqual(self.process.exit_status(60), 0)
-                if close == "Command3":
-                    want = {"NumberofPoint": typed, "speed": "2000"}
-                    self.assertEqual(self.display.stored(), want)
-                else:
-                    self.assertEqual(self.display.settings.read_bytes(), before)
+                keys = GLib.KeyFile()
+                keys.load_from_file(str(self.settings), GLib.KeyFileFlags.NONE)
+                stored = keys.get_string("config", "NumberofPoint")
+                self.assertEqual(stored, typed if close == "Command3" else "40", "the count")
+                self.assertEqual(keys.get_string("config", "speed"), "2000", "the speed")
                 self.open()  # the next start reads what was stored
                 self.assertEqual(text_of(self.controls["TxtNum"]), shown_next)
                 self.assertEqual(value_of(self.controls["Hspeed"]), 2000)
                 self.process.end()  # the instance lock goes with the process
 
     def test_logo_opens_the_address_with_the_desktop_default_and_leaves_the_dialog(self):
-        home = self.display.home
-        opened = pathlib.Path(home, "opened")
+        opened = self.home / "opened"
         recorder = f"Exec=sh -c 'echo \"$1\" >{opened}' sh %u\n"
         entry = "[Desktop Entry]\nType=Application\nName=Recorder\n" + recorder
-        write(home + "/data/applications/recorder.desktop", entry)
+        write(self.home / "data/applications/recorder.desktop", entry)
         default = "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-        write(home + "/config/mimeapps.list", default)
+        write(self.home / "config/mimeapps.list", default)
         self.open()
         self.click("Image1")
         address = product.maker()["address"] + "\n"
@@ -181,22 +165,22 @@ class DialogTest(unittest.TestCase):
     def test_refused_write_shows_the_error_box_over_the_dialog_and_keeps_the_file(self):
         # Root writes anywhere, so the program runs as nobody, which cannot reach this
         # session's bus: the windows are found by their names.
-        before = self.display.store(40, 700)
+        write(self.settings, "[config]\nNumberofPoint=40\nspeed=700\n")
         as_nobody = []
         if os.geteuid() == 0:
-            run(["chown", "-R", "65534:65534", self.display.home])
+            run(["chown", "-R", "65534:65534", self.home])
             as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-        os.chmod(self.display.settings.parent, 0o555)
-        process = Started(as_nobody + [LUMECK], env=dict(self.display.env, NO_AT_BRIDGE="1"))
+        os.chmod(self.settings.parent, 0o555)
+        process = Started(as_nobody + [LUMECK], env=dict(self.env, NO_AT_BRIDGE="1"))
         self.addCleanup(process.end)
-        [dialog] = wait_for(lambda: self.display.windows("^配置$"), "the dialog")
-        self.display.xdotool("mousemove", "--window", dialog, 318, 28, "click", 1)
-        [box] = wait_for(lambda: self.display.windows("^Lumeck$"), "the error box")
-        owner = run(["xprop", "-id", box, "WM_TRANSIENT_FOR"], env=self.display.env)
+        [dialog] = wait_for(lambda: self.windows("^配置$"), "the dialog")
+        self.xdotool("mousemove", "--window", dialog, 318, 28, "click", 1)
+        [box] = wait_for(lambda: self.windows("^Lumeck$"), "the error box")
+        owner = run(["xprop", "-id", box, "WM_TRANSIENT_FOR"], env=self.env)
         self.assertEqual(int(owner.split("#")[1], 16), dialog, "the box's owner")
-        self.display.xdotool("windowfocus", "--sync", box, "key", "Return")
+        self.xdotool("windowfocus", "--sync", box, "key", "Return")
         self.assertEqual(process.exit_status(60), 70)
-        self.assertEqual(self.display.settings.read_bytes(), before)
+        self.assertEqual(self.settings.read_text(), "[config]\nNumberofPoint=40\nspeed=700\n")
 
 
 if __name__ == "__main__":

@@ -18,48 +18,6 @@ from glimratest.waiting import wait_for
 LUMECK = os.environ["GLIMRA_LUMECK"]
 
 
-class Saver(x11.Case):
-    settings = (10, 100)
-
-    def show(self):
-        """The saver, once it shows: it has the keyboard then."""
-        self.xdotool("mousemove", 1500, 400)
-        saver = self.start("/s")
-        wait_for(lambda: self.xdotool("search", "--onlyvisible", "--name", "^Form1$"), "Form1")
-        return saver
-
-    def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
-        self.show()
-        window = wait_for(lambda: self.xdotool("search", "--name", "^Form1$"), "the saver window")
-        geometry = self.xdotool("getwindowgeometry", window)
-        self.assertIn("Position: 1024,0", geometry)
-        self.assertIn("Geometry: 1024x768", geometry)
-        whole = []
-        for _ in range(8):  # 10 dots at 100 ms: a clear about every second
-            blobs = x11.dots(self.display, (1024, 0, 1024, 768))
-            self.assertLessEqual(len(blobs), 10)
-            whole += [blob.pixels for blob in blobs if (blob.width, blob.height) == (12, 12)]
-        self.assertGreater(len(whole), 5)
-        self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
-
-    def test_a_character_a_click_and_a_real_move_end_it_other_keys_and_a_first_move_do_not(self):
-        for action, ends in (
-            ("key shift", False),
-            ("mousemove 1600 500", False),  # the first move is only recorded
-            ("key a", True),
-            ("click 3", True),
-            ("mousemove 1600 500 sleep 0.2 mousemove 1700 600", True),
-        ):
-            with self.subTest(action=action):
-                saver = self.show()
-                self.xdotool(*action.split())
-                if not ends:  # nothing shows that an event was ignored: allow it a moment
-                    with self.assertRaises(processes.HelperFailed, msg="it ended"):
-                        saver.exit_status(0.7)
-                    saver.send_signal(signal.SIGINT)
-                self.assertEqual(saver.exit_status(30), 0)
-
-
 CASES = (  # arguments and environment ({0}: the host's id), pen, how the host ends it
     (["/p", "{0}"], {}, 4, "destroy"),
     (["/p", "{0:#x}"], {}, 4, "destroy"),
@@ -114,14 +72,9 @@ class Hosted(x11.Case):
         root = processes.run(["xwininfo", "-root"], env=x11.env(self.state))
         root = root.split("Window id: ")[1].split()[0]
         input_only = str(self.host("inputonly"))
-        for args in (
-            ["/p", "123456789"],
-            ["/p", root],
-            ["/p", input_only],
-            ["--window-id", "123456789"],
-        ):
+        for args in ("/p 123456789", f"/p {root}", f"/p {input_only}", "--window-id 99999999"):
             with self.subTest(args=args):
-                process = self.start(*args)
+                process = self.start(*args.split())
                 self.assertEqual(process.exit_status(30), 0)
                 self.assertEqual(self.xdotool("search", "--name", "^Form1$"), "", "a stray window")
 
@@ -142,6 +95,39 @@ class OnTwoHeads(x11.Case):
         make(self.settings_file)
         self.addCleanup(self.setUpClass)  # writes the file again
         self.addCleanup(os.remove, self.settings_file)
+
+    def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
+        self.start("/s")
+        window = wait_for(self.shown, "the saver to show")
+        geometry = self.xdotool("getwindowgeometry", window)
+        self.assertIn("Position: 1024,0", geometry)
+        self.assertIn("Geometry: 1024x768", geometry)
+        whole = []
+        for _ in range(8):  # 10 dots at 100 ms: a clear about every second
+            blobs = x11.dots(self.display, (1024, 0, 1024, 768))
+            self.assertLessEqual(len(blobs), 10)
+            whole += [blob.pixels for blob in blobs if (blob.width, blob.height) == (12, 12)]
+        self.assertGreater(len(whole), 5)
+        self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
+
+    def test_a_character_a_click_and_a_real_move_end_it_other_keys_and_a_first_move_do_not(self):
+        for action, ends in (
+            ("key shift", False),
+            ("mousemove 1600 500", False),  # the first move is only recorded
+            ("key a", True),
+            ("click 3", True),
+            ("mousemove 1600 500 sleep 0.2 mousemove 1700 600", True),
+        ):
+            with self.subTest(action=action):
+                self.xdotool("mousemove", 1500, 400)
+                saver = self.start("/s")
+                wait_for(self.shown, "the saver to show")  # it has the keyboard then
+                self.xdotool(*action.split())
+                if not ends:  # nothing shows that an event was ignored: allow it a moment
+                    with self.assertRaises(processes.HelperFailed, msg="it ended"):
+                        saver.exit_status(0.7)
+                    saver.send_signal(signal.SIGINT)
+                self.assertEqual(saver.exit_status(30), 0)
 
     def test_the_saver_shows_only_once_it_has_the_keyboard(self):
         for released in (False, True):  # else it gives up with status 1
@@ -171,16 +157,12 @@ class OnTwoHeads(x11.Case):
             self.addCleanup(os.rmdir, "/tmp/glimra-65534")
         as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "env"]
         as_nobody += ["-u", "XDG_RUNTIME_DIR", f"HOME={home}", f"XDG_CONFIG_HOME={home}/config"]
-        first = self.start_as(as_nobody + [home + "/lumeck", "/s"])
+        first = self.start("/s", program=as_nobody + [home + "/lumeck"])
         self.assertTrue(x11.poll(self.shown), "the start without a runtime folder did not run")
-        second = self.start_as(as_nobody + [f"XDG_RUNTIME_DIR={home}/run", home + "/lumeck", "/s"])
+        runtime = [f"XDG_RUNTIME_DIR={home}/run", home + "/lumeck"]
+        second = self.start("/s", program=as_nobody + runtime)
         self.assertTrue(x11.ended(second, 5), "a second saver of the same user ran")
         self.ends_on_a_key(first)
-
-    def start_as(self, command):
-        process = Started(command, env=x11.env(self.state))
-        self.addCleanup(process.end)
-        return process
 
     def test_starts_past_a_fifo_for_settings_and_follows_the_primary_head_turned_off(self):
         self.replace_settings(os.mkfifo)

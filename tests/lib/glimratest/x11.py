@@ -71,8 +71,10 @@ class Case(unittest.TestCase):
     def xdotool(self, *args):
         return run(["xdotool", *args], env=env(self.state), check=False).strip()
 
-    def start(self, *args, **extra_env):
-        process = Started([os.environ["GLIMRA_LUMECK"], *args], env=env(self.state, **extra_env))
+    def start(self, *args, program=None, **extra_env):
+        """lumeck, or another program, with args and extra_env on the display till the test ends."""
+        command = [os.environ["GLIMRA_LUMECK"]] if program is None else program
+        process = Started(command + list(args), env=env(self.state, **extra_env))
         self.addCleanup(process.end)
         return process
 
