@@ -1,5 +1,4 @@
-// The settings key file and the instance lock, on real files. Refused writes run in a
-// child that is not root, since root passes every permission check.
+// The settings key file and the instance lock, on real files.
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -93,21 +93,28 @@ TEST_F(Posix, AnyTextComesBackTheOtherKeyStaysAndTheFileIsReplacedWhole) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Path("Vestrel")), {}), 1) << "temporary left";
 }
 
-// The write's error number, from a child that runs as nobody when the test is root.
-int ChildWriteError(const std::string& file) {
+// The exit status of body run in a child; as nobody when the test is root and as_nobody.
+int InChild(bool as_nobody, const std::function<int()>& body) {
     const pid_t child = fork();
     if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
-        try {
-            WriteSetting(file, "config", "NumberofPoint", L"77");
-        } catch (const RuntimeError& error) {
-            _exit(error.number);
-        }
-        _exit(0);
+        if (as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+        _exit(body());
     }
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The write's error number, from a child that runs as nobody, since root passes every check.
+int ChildWriteError(const std::string& file) {
+    return InChild(true, [&] {
+        try {
+            WriteSetting(file, "config", "NumberofPoint", L"77");
+        } catch (const RuntimeError& error) {
+            return error.number;
+        }
+        return 0;
+    });
 }
 
 TEST_F(Posix, ARefusedWriteRaisesItsErrorAndLeavesTheOldFile) {
@@ -177,23 +184,11 @@ TEST_F(Posix, TheLockIsInTheUsersPrivateRuntimeFolderElseBesideTheSettings) {
 }
 
 TEST_F(Posix, TheLockIsHeldUntilItsHolderDies) {
-    const std::string lock = Path("lumeck.lock");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        const char taken = TakeLock(lock) == LockResult::kTaken ? 'y' : 'n';
-        if (write(ready[1], &taken, 1) == 1) pause();
-        _exit(0);
-    }
-    char taken = 0;
-    ASSERT_EQ(read(ready[0], &taken, 1), 1);
-    EXPECT_EQ(taken, 'y');
-    EXPECT_EQ(TakeLock(lock), LockResult::kHeld);
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    EXPECT_EQ(TakeLock(lock), LockResult::kTaken);
-    EXPECT_EQ(TakeLock(lock), LockResult::kHeld) << "a second lock in the same process";
+    const auto take = [lock = Path("lumeck.lock")] { return static_cast<int>(TakeLock(lock)); };
+    EXPECT_EQ(InChild(false, take), static_cast<int>(LockResult::kTaken)) << "a holder that died";
+    EXPECT_EQ(take(), static_cast<int>(LockResult::kTaken)) << "after its holder died";
+    EXPECT_EQ(take(), static_cast<int>(LockResult::kHeld)) << "a second lock in the same process";
+    EXPECT_EQ(InChild(false, take), static_cast<int>(LockResult::kHeld)) << "another process";
 }
 
 }  // namespace
