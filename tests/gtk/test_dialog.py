@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 from gi.repository import GLib
-from glimratest import displays, product, session
+from glimratest import displays, product, session, x11
 from glimratest.processes import Started, run
 from glimratest.session import descendants, extents, focused, text_of, value_of, window_of
 from glimratest.waiting import wait_for
@@ -74,14 +74,14 @@ class DialogTest(unittest.TestCase):
 
     def close_box(self, window):
         """What a window manager's close box sends: WM_DELETE_WINDOW."""
-        x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
-        x11.XOpenDisplay.restype = x11.XInternAtom.restype = ctypes.c_void_p
-        display = ctypes.c_void_p(x11.XOpenDisplay(self.server.display.encode()))
-        protocols = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-        delete = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        xlib = ctypes.cdll.LoadLibrary("libX11.so.6")
+        xlib.XOpenDisplay.restype = xlib.XInternAtom.restype = ctypes.c_void_p
+        display = ctypes.c_void_p(xlib.XOpenDisplay(self.server.display.encode()))
+        protocols = xlib.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        delete = xlib.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
         event = (ctypes.c_long * 24)(33, 0, 0, 0, window, protocols, 32, delete)  # ClientMessage
-        x11.XSendEvent(display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
-        x11.XCloseDisplay(display)
+        xlib.XSendEvent(display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
+        xlib.XCloseDisplay(display)
 
     def test_layout_captions_and_roles_follow_the_products_table_at_each_dpi(self):
         for dpi in (96, 144):
@@ -169,7 +169,7 @@ class DialogTest(unittest.TestCase):
         as_nobody = []
         if os.geteuid() == 0:
             run(["chown", "-R", "65534:65534", self.home])
-            as_nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+            as_nobody = x11.AS_NOBODY
         os.chmod(self.settings.parent, 0o555)
         process = Started(as_nobody + [LUMECK], env=dict(self.env, NO_AT_BRIDGE="1"))
         self.addCleanup(process.end)

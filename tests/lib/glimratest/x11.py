@@ -13,6 +13,8 @@ from glimratest import displays, pictures
 from glimratest.processes import Started, run
 from glimratest.waiting import TimedOut, wait_for
 
+AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+
 
 def poll(condition, timeout=10.0):
     """The condition's first true value, or its last value once the time is up."""
