@@ -1,14 +1,22 @@
 // Val against an independent reading with strtod (in the "C" locale a fuzzer runs in), and the
-// conversions and NumberText of what it reads.
+// conversions of what it reads; the seeds run first. A failed check aborts; libFuzzer keeps it.
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cwctype>
+#include <string>
 
-#include "fuzz_support.h"
 #include "runtime/numbers.h"
 #include "runtime/runtime_error.h"
 
-using namespace glimra;
 using namespace glimra::runtime;
+
+void Check(bool holds, const char* what) {
+    if (holds) return;
+    std::fprintf(stderr, "check failed: %s\n", what);
+    std::abort();
+}
 
 // Overflow exactly when the nearest integer, ties to even, lies outside the type.
 void CheckConversion(double value, double min, double max, auto convert) {
@@ -39,18 +47,16 @@ std::string LeadingNumber(const std::wstring& text) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::wstring text = Utf16Units(data, size);
+    // UTF-16 code units, low byte first, as Windows hands the program its texts.
+    std::wstring text;
+    for (std::size_t low = 0; low + 1 < size; low += 2) {
+        text.push_back(static_cast<wchar_t>(data[low] | data[low + 1] << 8));
+    }
     const std::string number = LeadingNumber(text);
     const bool digits = number.find_first_of("0123456789") != std::string::npos;
     const double value = Val(text);
     Check(value == (digits ? std::strtod(number.c_str(), nullptr) : 0), "Val reads as strtod");
     CheckConversion(value, -32768.0, 32767.0, CInt);
     CheckConversion(value, -2147483648.0, 2147483647.0, CLng);
-    // Fifteen significant digits survive a double: the text reads back to the same text.
-    const std::wstring written = std::isfinite(value) ? NumberText(value) : L"E";
-    Check(!written.empty() && written[0] != L' ', "no leading blank");
-    Check(written.find(L',') == std::wstring::npos, "no comma");
-    const bool exponent = written.find(L'E') != std::wstring::npos;
-    Check(exponent || NumberText(Val(written)) == written, "the text reads back");
     return 0;
 }

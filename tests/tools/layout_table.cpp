@@ -10,24 +10,9 @@
 #include "settings/layout.h"
 
 namespace {
-using glimra::layout::Kind;
-
-const char* KindName(Kind kind) {
-    switch (kind) {
-        case Kind::kFrame:
-            return "frame";
-        case Kind::kLabel:
-            return "label";
-        case Kind::kTextBox:
-            return "text box";
-        case Kind::kScrollBar:
-            return "scroll bar";
-        case Kind::kImage:
-            return "image";
-        default:
-            return "button";
-    }
-}
+// By ControlKind; both kinds of button are buttons.
+constexpr const char* kKindNames[] = {"frame",      "button", "button", "text box",
+                                      "scroll bar", "label",  "image"};
 
 std::string JsonText(std::wstring_view text) {
     std::string json;
@@ -45,8 +30,8 @@ void Print(const glimra::layout::Control& control, const glimra::platform::Pixel
         "{\"name\": \"%.*s\", \"id\": %d, \"kind\": \"%s\", \"caption\": \"%s\", "
         "\"left\": %d, \"top\": %d, \"right\": %d, \"bottom\": %d, \"pen\": %d}\n",
         static_cast<int>(control.name.size()), control.name.data(), control.id,
-        KindName(control.kind), JsonText(control.caption).c_str(), place.left, place.top,
-        place.right, place.bottom, glimra::platform::ScaledPixels(12, dpi));
+        kKindNames[static_cast<int>(control.kind)], JsonText(control.caption).c_str(), place.left,
+        place.top, place.right, place.bottom, glimra::platform::ScaledPixels(12, dpi));
 }
 }  // namespace
 
@@ -54,12 +39,8 @@ int main(int argc, char** argv) {
     using namespace glimra::layout;
     using glimra::platform::TwipsToPixels;
     const int dpi = argc > 1 ? std::atoi(argv[1]) : glimra::platform::kDesignDpi;
-    const glimra::platform::DialogSpec spec{.caption = kCaption,
-                                            .client_width = kClientWidth,
-                                            .client_height = kClientHeight,
-                                            .client_left = kClientLeft,
-                                            .client_top = kClientTop,
-                                            .controls = kControls};
+    glimra::platform::DialogSpec spec{};  // the controls are all that places them
+    spec.controls = kControls;
     for (const Control& control : kControls) {
         Print(control, glimra::platform::ControlPixels(spec, control, dpi), dpi);
     }
