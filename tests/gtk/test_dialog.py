@@ -32,11 +32,6 @@ def setUpModule():
     unittest.addModuleCleanup(session.start_session().end)
 
 
-def write(path, content):
-    path.parent.mkdir(parents=True, exist_ok=True)
-    path.write_text(content)
-
-
 class DialogTest(unittest.TestCase):
     def setUp(self):
         self.start_display(96)
@@ -52,6 +47,8 @@ class DialogTest(unittest.TestCase):
         self.env = self.server.env(HOME=self.home, XDG_CONFIG_HOME=self.home / "config")
         self.env["XDG_DATA_HOME"] = str(self.home / "data")
         self.settings = self.home / "config" / "Vestrel" / "settings.ini"
+        self.settings.parent.mkdir(parents=True)
+        (self.home / "data" / "applications").mkdir(parents=True)
 
     def open(self):
         self.process = Started([LUMECK], env=self.env)
@@ -128,7 +125,7 @@ class DialogTest(unittest.TestCase):
             ("close box", "77", "40"),
         ):
             with self.subTest(close=close):
-                write(self.settings, "[config]\nNumberofPoint=40\nspeed=2000\n")
+                self.settings.write_text("[config]\nNumberofPoint=40\nspeed=2000\n")
                 self.open()
                 box = self.controls["TxtNum"]
                 box.queryEditableText().setTextContents(typed)
@@ -152,9 +149,9 @@ class DialogTest(unittest.TestCase):
         opened = self.home / "opened"
         recorder = f"Exec=sh -c 'echo \"$1\" >{opened}' sh %u\n"
         entry = "[Desktop Entry]\nType=Application\nName=Recorder\n" + recorder
-        write(self.home / "data/applications/recorder.desktop", entry)
+        (self.home / "data/applications/recorder.desktop").write_text(entry)
         default = "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-        write(self.home / "config/mimeapps.list", default)
+        (self.home / "config/mimeapps.list").write_text(default)
         self.open()
         self.click("Image1")
         address = product.maker()["address"] + "\n"
@@ -165,7 +162,7 @@ class DialogTest(unittest.TestCase):
     def test_refused_write_shows_the_error_box_over_the_dialog_and_keeps_the_file(self):
         # Root writes anywhere, so the program runs as nobody, which cannot reach this
         # session's bus: the windows are found by their names.
-        write(self.settings, "[config]\nNumberofPoint=40\nspeed=700\n")
+        self.settings.write_text("[config]\nNumberofPoint=40\nspeed=700\n")
         as_nobody = []
         if os.geteuid() == 0:
             run(["chown", "-R", "65534:65534", self.home])
