@@ -134,16 +134,12 @@ TEST_F(Posix, ARefusedWriteRaisesItsErrorAndLeavesTheOldFile) {
 }
 
 TEST(SettingsFile, ARelativeConfigHomeIsIgnored) {
-    const std::string home = g_get_home_dir();
-    const struct {
-        const char* config_home;
-        std::string expected;
-    } cases[] = {{"/somewhere", "/somewhere/Vestrel/settings.ini"},
-                 {"relative", home + "/.config/Vestrel/settings.ini"},
-                 {"", home + "/.config/Vestrel/settings.ini"}};
-    for (const auto& c : cases) {
-        setenv("XDG_CONFIG_HOME", c.config_home, 1);
-        EXPECT_EQ(SettingsFile("Vestrel"), c.expected) << c.config_home;
+    setenv("XDG_CONFIG_HOME", "/somewhere", 1);
+    EXPECT_EQ(SettingsFile("Vestrel"), "/somewhere/Vestrel/settings.ini");
+    const std::string fallback = g_get_home_dir() + "/.config/Vestrel/settings.ini"s;
+    for (const char* config_home : {"relative", ""}) {
+        setenv("XDG_CONFIG_HOME", config_home, 1);
+        EXPECT_EQ(SettingsFile("Vestrel"), fallback) << config_home;
     }
     unsetenv("XDG_CONFIG_HOME");
 }
@@ -169,18 +165,15 @@ TEST_F(Posix, TheLockFileIsThisUsersAlone) {
 
 TEST_F(Posix, TheLockIsInTheUsersPrivateRuntimeFolderElseBesideTheSettings) {
     const std::string runtime = Path(std::to_string(getuid()));
-    const std::string in_runtime = runtime + "/glimra-lumeck.lock";
     const std::string beside_settings = Path("settings/lumeck.lock");
     EXPECT_EQ(LockFile(root_.string(), Path("settings")), beside_settings) << "no runtime folder";
     fs::create_directory(runtime);
-    const struct {
-        mode_t mode;
-        std::string expected;
-    } rows[] = {{0700, in_runtime}, {0755, beside_settings}, {0711, beside_settings}};
-    for (const auto& row : rows) {
-        chmod(runtime.c_str(), row.mode);
-        EXPECT_EQ(LockFile(root_.string(), Path("settings")), row.expected) << row.mode;
+    for (const mode_t shared : {0755, 0711}) {
+        chmod(runtime.c_str(), shared);
+        EXPECT_EQ(LockFile(root_.string(), Path("settings")), beside_settings) << shared;
     }
+    chmod(runtime.c_str(), 0700);
+    EXPECT_EQ(LockFile(root_.string(), Path("settings")), runtime + "/glimra-lumeck.lock");
 }
 
 TEST_F(Posix, TheLockIsHeldUntilItsHolderDies) {
