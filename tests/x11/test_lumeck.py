@@ -28,7 +28,7 @@ CASES = (  # arguments and environment ({0}: the host's id), pen, how the host e
 
 
 class Hosted(x11.Case):
-    settings = (200, 100)
+    settings = (200, 500)  # the first clear after 100 s: a host left white stays white past waits
 
     def host(self, *args):
         """The id of the X helper's window at 1100,100 ("inputonly": one that shows nothing)."""
@@ -126,7 +126,7 @@ class OnTwoHeads(x11.Case):
                 self.assertEqual(saver.exit_status(30), 0)
 
     def test_the_saver_shows_only_once_it_has_the_keyboard(self):
-        for released in (False, True):  # else it gives up with status 1
+        for released in (False, True):  # never released: it gives up with status 1
             with self.subTest(released=released):
                 holder = self.run_helper("grab")
                 self.assertEqual(holder.stdout.readline().strip(), "grabbed")
