@@ -1,5 +1,4 @@
-// The settings key file and the instance lock, on real files. Refused writes run in a
-// child that is not root, since root passes every permission check.
+// The settings key file and the instance lock, on real files.
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 
@@ -30,24 +30,32 @@ class Posix : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(root_); }
     std::string Path(const std::string& name) const { return (root_ / name).string(); }
-    static std::string Contents(const std::string& file) {
-        std::stringstream text;
-        text << std::ifstream(file, std::ios::binary).rdbuf();
-        return text.str();
-    }
-    static void Put(const std::string& file, const std::string& text) {
-        std::ofstream(file, std::ios::binary) << text;
-    }
     fs::path root_;
 };
+
+std::string Contents(const std::string& file) {
+    std::stringstream text;
+    text << std::ifstream(file, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+void Put(const std::string& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+mode_t Mode(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
+}
 
 TEST_F(Posix, ReadsTheStoredTextOrTheDefaultAndNeverWrites) {
     const std::string too_large = "[config]\nNumberofPoint=50\n#" + std::string(64 * 1024, 'x');
     const struct {
-        const char* contents;  // nullptr: no file; "/": a folder in its place, unreadable
+        const char* contents;  // nullptr: no file; "/": a folder in its place; "|": a FIFO
         const wchar_t* expected;
     } cases[] = {{nullptr, L"30"},
                  {"/", L"30"},
+                 {"|", L"30"},
                  {"[config]\nspeed=100\n", L"30"},
                  {"[other]\nNumberofPoint=50\n", L"30"},
                  {"[config]\nNumberofPoint=\\s\\s25 \n", L"  25 "},
@@ -58,9 +66,11 @@ TEST_F(Posix, ReadsTheStoredTextOrTheDefaultAndNeverWrites) {
     const std::string file = Path("settings.ini");
     for (const auto& c : cases) {
         fs::remove_all(file);
-        const bool text = c.contents != nullptr && *c.contents != '/';
+        const std::string_view contents = c.contents == nullptr ? "" : c.contents;
+        const bool text = contents != "" && contents != "/" && contents != "|";
         if (text) Put(file, c.contents);
-        if (!text && c.contents != nullptr) fs::create_directory(file);
+        if (contents == "/") fs::create_directory(file);
+        if (contents == "|") mkfifo(file.c_str(), 0600);
         EXPECT_EQ(ReadSetting(file, "config", "NumberofPoint", L"30"), c.expected)
             << (c.contents ? c.contents : "(no file)");
         EXPECT_TRUE(!text || Contents(file) == c.contents) << "a read rewrote it";
@@ -83,21 +93,28 @@ TEST_F(Posix, AnyTextComesBackTheOtherKeyStaysAndTheFileIsReplacedWhole) {
     EXPECT_EQ(std::distance(fs::directory_iterator(Path("Vestrel")), {}), 1) << "temporary left";
 }
 
-// The write's error number, from a child that runs as nobody when the test is root.
-int ChildWriteError(const std::string& file) {
+// The exit status of body run in a child; as nobody when the test is root and as_nobody.
+int InChild(bool as_nobody, const std::function<int()>& body) {
     const pid_t child = fork();
     if (child == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
-        try {
-            WriteSetting(file, "config", "NumberofPoint", L"77");
-        } catch (const RuntimeError& error) {
-            _exit(error.number);
-        }
-        _exit(0);
+        if (as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+        _exit(body());
     }
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The write's error number, from a child that runs as nobody, since root passes every check.
+int ChildWriteError(const std::string& file) {
+    return InChild(true, [&] {
+        try {
+            WriteSetting(file, "config", "NumberofPoint", L"77");
+        } catch (const RuntimeError& error) {
+            return error.number;
+        }
+        return 0;
+    });
 }
 
 TEST_F(Posix, ARefusedWriteRaisesItsErrorAndLeavesTheOldFile) {
@@ -116,84 +133,55 @@ TEST_F(Posix, ARefusedWriteRaisesItsErrorAndLeavesTheOldFile) {
     EXPECT_EQ(ChildWriteError(Path("plain/settings.ini")), kErrInvalidCall);
 }
 
-TEST_F(Posix, OnlyARegularFileIsReadAndNothingIsWaitedFor) {
-    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
-    fs::create_symlink(Path("fifo"), Path("link"));
-    for (const std::string& file : {Path("fifo"), Path("link"), "/dev/zero"s})
-        EXPECT_EQ(ReadSetting(file, "config", "NumberofPoint", L"30"), L"30") << file;
-}
-
 TEST(SettingsFile, ARelativeConfigHomeIsIgnored) {
-    const std::string home = g_get_home_dir();
-    const struct {
-        const char* config_home;
-        std::string expected;
-    } cases[] = {{"/somewhere", "/somewhere/Vestrel/settings.ini"},
-                 {"relative", home + "/.config/Vestrel/settings.ini"},
-                 {"", home + "/.config/Vestrel/settings.ini"}};
-    for (const auto& c : cases) {
-        setenv("XDG_CONFIG_HOME", c.config_home, 1);
-        EXPECT_EQ(SettingsFile("Vestrel"), c.expected) << c.config_home;
+    setenv("XDG_CONFIG_HOME", "/somewhere", 1);
+    EXPECT_EQ(SettingsFile("Vestrel"), "/somewhere/Vestrel/settings.ini");
+    const std::string fallback = g_get_home_dir() + "/.config/Vestrel/settings.ini"s;
+    for (const char* config_home : {"relative", ""}) {
+        setenv("XDG_CONFIG_HOME", config_home, 1);
+        EXPECT_EQ(SettingsFile("Vestrel"), fallback) << config_home;
     }
     unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(Posix, TheLockFileIsThisUsersAlone) {
     EXPECT_EQ(TakeLock(Path("made/lumeck.lock")), LockResult::kTaken);
-    struct stat info {};
-    EXPECT_TRUE(stat(Path("made/lumeck.lock").c_str(), &info) == 0 &&
-                (info.st_mode & 0777) == 0600);
-    EXPECT_TRUE(stat(Path("made").c_str(), &info) == 0 && (info.st_mode & 0777) == 0700);
+    EXPECT_EQ(Mode(Path("made/lumeck.lock")), 0600u);
+    EXPECT_EQ(Mode(Path("made")), 0700u);
     Put(Path("readable.lock"), "");
     chmod(Path("readable.lock").c_str(), 0644);  // others could open it, and flock it
     EXPECT_EQ(TakeLock(Path("readable.lock")), LockResult::kTaken);
-    EXPECT_TRUE(stat(Path("readable.lock").c_str(), &info) == 0 && (info.st_mode & 0777) == 0600);
+    EXPECT_EQ(Mode(Path("readable.lock")), 0600u);
     Put(Path("others.lock"), "");
     const uid_t other = getuid() == 65534 ? 65533 : 65534;
     const bool given_away = chown(Path("others.lock").c_str(), other, -1) == 0;  // root only
     fs::create_symlink(Path("made/lumeck.lock"), Path("link.lock"));
     fs::create_directory(Path("folder.lock"));
     for (const char* name : {"others.lock", "link.lock", "folder.lock"}) {
-        if (name != "others.lock"sv || given_away) {
-            EXPECT_EQ(TakeLock(Path(name)), LockResult::kUnavailable) << name;
-        }
+        if (name == "others.lock"sv && !given_away) continue;
+        EXPECT_EQ(TakeLock(Path(name)), LockResult::kUnavailable) << name;
     }
 }
 
 TEST_F(Posix, TheLockIsInTheUsersPrivateRuntimeFolderElseBesideTheSettings) {
     const std::string runtime = Path(std::to_string(getuid()));
-    const std::string in_runtime = runtime + "/glimra-lumeck.lock";
     const std::string beside_settings = Path("settings/lumeck.lock");
     EXPECT_EQ(LockFile(root_.string(), Path("settings")), beside_settings) << "no runtime folder";
     fs::create_directory(runtime);
-    const struct {
-        mode_t mode;
-        std::string expected;
-    } rows[] = {{0700, in_runtime}, {0755, beside_settings}, {0711, beside_settings}};
-    for (const auto& row : rows) {
-        chmod(runtime.c_str(), row.mode);
-        EXPECT_EQ(LockFile(root_.string(), Path("settings")), row.expected) << row.mode;
+    for (const mode_t shared : {0755, 0711}) {
+        chmod(runtime.c_str(), shared);
+        EXPECT_EQ(LockFile(root_.string(), Path("settings")), beside_settings) << shared;
     }
+    chmod(runtime.c_str(), 0700);
+    EXPECT_EQ(LockFile(root_.string(), Path("settings")), runtime + "/glimra-lumeck.lock");
 }
 
 TEST_F(Posix, TheLockIsHeldUntilItsHolderDies) {
-    const std::string lock = Path("lumeck.lock");
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = fork();
-    if (holder == 0) {
-        const char taken = TakeLock(lock) == LockResult::kTaken ? 'y' : 'n';
-        if (write(ready[1], &taken, 1) == 1) pause();
-        _exit(0);
-    }
-    char taken = 0;
-    ASSERT_EQ(read(ready[0], &taken, 1), 1);
-    EXPECT_EQ(taken, 'y');
-    EXPECT_EQ(TakeLock(lock), LockResult::kHeld);
-    kill(holder, SIGKILL);
-    waitpid(holder, nullptr, 0);
-    EXPECT_EQ(TakeLock(lock), LockResult::kTaken);
-    EXPECT_EQ(TakeLock(lock), LockResult::kHeld) << "a second lock in the same process";
+    const auto take = [lock = Path("lumeck.lock")] { return static_cast<int>(TakeLock(lock)); };
+    EXPECT_EQ(InChild(false, take), static_cast<int>(LockResult::kTaken)) << "a holder that died";
+    EXPECT_EQ(take(), static_cast<int>(LockResult::kTaken)) << "after its holder died";
+    EXPECT_EQ(take(), static_cast<int>(LockResult::kHeld)) << "a second lock in the same process";
+    EXPECT_EQ(InChild(false, take), static_cast<int>(LockResult::kHeld)) << "another process";
 }
 
 }  // namespace

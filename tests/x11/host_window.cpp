@@ -1,13 +1,9 @@
-// The tests' X helper. "host_window" stands in for a preview host: it makes a white
-// 152x112 window at 1100,100, prints its id and keeps it until its input ends.
-// "host_window inputonly" does the same with an InputOnly window.
-// "host_window grab" holds the keyboard and pointer grabbed, as an open menu does, prints
-// "grabbed", lets them go at a line on its input, and at the input's end prints how many
-// keys reached it since it let go.
-// "host_window cursor" prints whether the pointer shows any pixel; "host_window keyboard"
-// whether another client holds the keyboard ("grabbed") or not ("free").
+// The tests' X helper, standing in for other clients. "host_window" makes a white 152x112
+// window at 1100,100 (a preview host), prints its id and keeps it until its input ends;
+// "host_window inputonly" does the same with an InputOnly window. "host_window grab" holds
+// the keyboard and pointer grabbed, as an open menu does, prints "grabbed", lets them go at a
+// line on its input, and at the input's end prints how many keys reached it since.
 #include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -19,20 +15,6 @@ int main(int argc, char** argv) {
     if (display == nullptr) return 1;
     const std::string_view mode = argc > 1 ? argv[1] : "";
     const Window root = DefaultRootWindow(display);
-    if (mode == "keyboard") {
-        const int grab =
-            XGrabKeyboard(display, root, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        XUngrabKeyboard(display, CurrentTime);
-        std::puts(grab == AlreadyGrabbed ? "grabbed" : "free");
-        return 0;
-    }
-    if (mode == "cursor") {
-        XFixesCursorImage* image = XFixesGetCursorImage(display);
-        bool shown = false;
-        for (int i = 0; i < image->width * image->height; ++i) shown |= image->pixels[i] >> 24;
-        std::puts(shown ? "visible" : "hidden");
-        return 0;
-    }
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
     attributes.event_mask = KeyPressMask;

@@ -1,70 +1,21 @@
-"""lumeck end to end on the two-head Xorg: the full-screen saver "/s" (the primary monitor on the
-right), the preview "/p <id>" and the display mode of X11 screen-saver hosts ("--root",
-"--window-id", XSCREENSAVER_WINDOW) in a window of another program, and ids naming no window.
-tests/package runs the packaged lumeck under the real hosts."""
+"""lumeck end to end on the two-head Xorg (the primary monitor on the right): the full-screen
+saver "/s", and the preview "/p <id>" and the display mode of X11 screen-saver hosts ("--root",
+"--window-id", XSCREENSAVER_WINDOW) in a window of another program; and where other clients,
+other users and the file system work against it, the server stops, the screen has 8 bits or
+there is no display."""
 
+import os
+import shutil
 import signal
+import subprocess
+import tempfile
 import unittest
 
-import xenv
-from glimratest import processes
-from glimratest.processes import run
+from glimratest import displays, pictures, processes, x11
+from glimratest.processes import Started
 from glimratest.waiting import wait_for
 
-
-class Saver(xenv.Case):
-    settings = (10, 100)
-
-    def show(self):
-        """The saver, once it holds the keyboard and has hidden the pointer."""
-        self.xdotool("mousemove", 1500, 400)
-        saver = self.start("/s")
-        wait_for(lambda: self.helper("keyboard") == "grabbed", "the saver to grab the keyboard")
-        wait_for(lambda: self.helper("cursor") == "hidden", "the pointer to hide")
-        return saver
-
-    def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
-        self.show()
-        window = wait_for(lambda: self.xdotool("search", "--name", "^Form1$"), "the saver window")
-        geometry = self.xdotool("getwindowgeometry", window)
-        self.assertIn("Position: 1024,0", geometry)
-        self.assertIn("Geometry: 1024x768", geometry)
-        whole = []
-        for _ in range(8):  # 10 dots at 100 ms: a clear about every second
-            blobs = self.dots(xenv.PRIMARY)
-            self.assertLessEqual(len(blobs), 10)
-            whole += [blob.pixels for blob in blobs if (blob.width, blob.height) == (12, 12)]
-        self.assertGreater(len(whole), 5)
-        self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
-
-    def test_a_character_a_click_and_a_real_move_end_it_other_keys_and_a_first_move_do_not(self):
-        for action, ends in (
-            ("key shift", False),
-            ("mousemove 1600 500", False),  # the first move is only recorded
-            ("key a", True),
-            ("click 1", True),
-            ("mousemove 1600 500 sleep 0.2 mousemove 1700 600", True),
-        ):
-            with self.subTest(action=action):
-                saver = self.show()
-                self.xdotool(*action.split())
-                if ends:
-                    self.assertEqual(saver.exit_status(30), 0)
-                else:  # nothing shows that an event was ignored: allow it a moment
-                    with self.assertRaises(processes.HelperFailed, msg="it ended"):
-                        saver.exit_status(0.7)
-                    saver.send_signal(signal.SIGINT)
-                    self.assertEqual(saver.exit_status(30), 0)
-                self.assertEqual(self.helper("cursor"), "visible")
-
-    def test_one_of_twenty_simultaneous_starts_runs(self):
-        starts = [self.start("/s") for _ in range(20)]
-        one_left = lambda: sum(start.running() for start in starts) == 1  # noqa: E731
-        wait_for(one_left, "all starts but one to end")
-        wait_for(lambda: self.helper("keyboard") == "grabbed", "the saver to grab the keyboard")
-        self.xdotool("key", "a")
-        for start in starts:
-            start.exit_status(30)
+LUMECK = os.environ["GLIMRA_LUMECK"]
 
 
 CASES = (  # arguments and environment ({0}: the host's id), pen, how the host ends it
@@ -76,11 +27,19 @@ CASES = (  # arguments and environment ({0}: the host's id), pen, how the host e
 )
 
 
-class Hosted(xenv.Case):
-    settings = (200, 100)
+class Hosted(x11.Case):
+    settings = (200, 500)  # the first clear after 100 s: a host left white stays white past waits
 
-    def xwininfo(self, *args):
-        return run(["xwininfo", *args], env=xenv.env(self.state))
+    def host(self, *args):
+        """The id of the X helper's window at 1100,100 ("inputonly": one that shows nothing)."""
+        helper = self.run_helper(*args)
+        answer = helper.stdout.readline()
+        if not answer:
+            raise helper.failure("printed no window id")
+        return int(answer)
+
+    def children(self, window):
+        return processes.run(["xwininfo", "-children", "-id", window], env=x11.env(self.state))
 
     def test_paints_its_host_follows_it_ignores_input_and_ends_with_it(self):
         for args, environment, pen, end in CASES:
@@ -92,11 +51,11 @@ class Hosted(xenv.Case):
                 mode_args = [arg.format(host) for arg in args]
                 mode_env = {name: value.format(host) for name, value in environment.items()}
                 process = self.start(*mode_args, **mode_env)
-                self.painted(pen)
+                painted = lambda: len(x11.dots(self.display, (1100, 100, 152, 112), pen)) >= 3
+                wait_for(painted, f"{pen} px dots in the host")
                 for size in ("152x112", "300x200"):  # a child of the host, or the host itself
                     want = f'"Form1": ()  {size}+0+0' if preview else "0 children"
-                    children = lambda: self.xwininfo("-children", "-id", host)  # noqa: E731
-                    wait_for(lambda: want in children(), f"{want} in the host")
+                    wait_for(lambda: want in self.children(host), f"{want} in the host")
                     self.xdotool("mousemove", 1150, 150, "click", 1, "key", "a")
                     self.xdotool("mousemove", 1200, 160, "windowsize", host, 300, 200)
                 self.assertTrue(process.running(), "input ended it")
@@ -109,13 +68,155 @@ class Hosted(xenv.Case):
                     self.xdotool("windowclose", host)
                 self.assertEqual(process.exit_status(30), 0)
 
-    def test_an_id_that_names_no_window_ends_it_at_once(self):
-        root = self.xwininfo("-root").split("Window id: ")[1].split()[0]
-        for args in (["/p", "123456789"], ["/p", root], ["--window-id", "123456789"]):
+    def test_an_id_that_names_no_window_or_an_inputonly_one_ends_it_at_once(self):
+        root = processes.run(["xwininfo", "-root"], env=x11.env(self.state))
+        root = root.split("Window id: ")[1].split()[0]
+        input_only = str(self.host("inputonly"))
+        for args in ("/p 123456789", f"/p {root}", f"/p {input_only}", "--window-id 99999999"):
             with self.subTest(args=args):
-                process = self.start(*args)
+                process = self.start(*args.split())
                 self.assertEqual(process.exit_status(30), 0)
-                self.assertEqual(self.xdotool("search", "--name", "^Form1$"), "")
+                self.assertEqual(self.xdotool("search", "--name", "^Form1$"), "", "a stray window")
+
+
+class OnTwoHeads(x11.Case):
+    settings = (10, 100)
+
+    def shown(self, name="^Form1$"):
+        return self.xdotool("search", "--onlyvisible", "--name", name)
+
+    def replace_settings(self, make):
+        """Puts what make(path) makes at the settings path; the file comes back after the test."""
+        os.remove(self.settings_file)
+        make(self.settings_file)
+        self.addCleanup(self.setUpClass)  # writes the file again
+        self.addCleanup(os.remove, self.settings_file)
+
+    def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
+        self.start("/s")
+        window = wait_for(self.shown, "the saver to show")
+        geometry = self.xdotool("getwindowgeometry", window)
+        self.assertIn("Position: 1024,0", geometry)
+        self.assertIn("Geometry: 1024x768", geometry)
+        whole = []
+        for _ in range(8):  # 10 dots at 100 ms: a clear about every second
+            blobs = x11.dots(self.display, (1024, 0, 1024, 768))
+            self.assertLessEqual(len(blobs), 10)
+            whole += [blob.pixels for blob in blobs if (blob.width, blob.height) == (12, 12)]
+        self.assertGreater(len(whole), 5)
+        self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
+
+    def test_a_character_a_click_and_a_real_move_end_it_other_keys_and_a_first_move_do_not(self):
+        for action, ends in (
+            ("key shift", False),
+            ("mousemove 1600 500", False),  # the first move is only recorded
+            ("key a", True),
+            ("click 3", True),
+            ("mousemove 1600 500 sleep 0.2 mousemove 1700 600", True),
+        ):
+            with self.subTest(action=action):
+                self.xdotool("mousemove", 1500, 400)
+                saver = self.start("/s")
+                wait_for(self.shown, "the saver to show")  # it has the keyboard then
+                self.xdotool(*action.split())
+                if not ends:  # nothing shows that an event was ignored: allow it a moment
+                    with self.assertRaises(processes.HelperFailed, msg="it ended"):
+                        saver.exit_status(0.7)
+                    saver.send_signal(signal.SIGINT)
+                self.assertEqual(saver.exit_status(30), 0)
+
+    def test_the_saver_shows_only_once_it_has_the_keyboard(self):
+        for released in (False, True):  # never released: it gives up with status 1
+            with self.subTest(released=released):
+                holder = self.run_helper("grab")
+                self.assertEqual(holder.stdout.readline().strip(), "grabbed")
+                saver = self.start("/s")
+                if not released:
+                    self.assertEqual(x11.poll(lambda: self.shown() or saver.poll(), 6), 1)
+                    holder.end()
+                    continue
+                self.assertFalse(x11.poll(self.shown, 1), "shown over the grabbing client")
+                holder.stdin.write("release\n")
+                holder.stdin.close()
+                self.assertTrue(x11.poll(self.shown), "not shown once the grab was let go")
+                self.xdotool("key", "a")
+                self.assertTrue(x11.ended(saver, 5), "a key did not end it")
+                self.assertEqual(holder.stdout.read().strip(), "0", "keys reached the client")
+
+    def test_one_lock_of_the_users_own_that_another_user_cannot_block(self):
+        home = tempfile.mkdtemp(prefix="glimra-nobody-")  # where that user can reach it
+        self.addCleanup(shutil.rmtree, home)
+        os.mkdir(home + "/run", 0o700)
+        shutil.copy(LUMECK, home)
+        subprocess.run(["chown", "-R", "65534:65534", home], check=True)
+        if not os.path.exists("/tmp/glimra-65534"):  # where the lock once fell back: root's
+            os.mkdir("/tmp/glimra-65534")
+            self.addCleanup(os.rmdir, "/tmp/glimra-65534")
+        as_nobody = x11.AS_NOBODY + ["env", "-u", "XDG_RUNTIME_DIR", f"HOME={home}"]
+        as_nobody.append(f"XDG_CONFIG_HOME={home}/config")
+        self.start("/s", program=as_nobody + [home + "/lumeck"])
+        self.assertTrue(x11.poll(self.shown), "the start without a runtime folder did not run")
+        runtime = [f"XDG_RUNTIME_DIR={home}/run", home + "/lumeck"]
+        second = self.start("/s", program=as_nobody + runtime)
+        self.assertTrue(x11.ended(second, 5), "a second saver of the same user ran")
+
+    def test_starts_past_a_fifo_for_settings_and_follows_the_primary_head_turned_off(self):
+        self.replace_settings(os.mkfifo)
+        xrandr = ["xrandr", "-display", self.display, "--output", "DUMMY1"]
+        self.start("/s")
+        window = x11.poll(self.shown)
+        self.assertTrue(window, "start-up waits on the FIFO")
+        subprocess.run(xrandr + ["--off"], check=True)
+        back = xrandr + ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"]
+        self.addCleanup(subprocess.run, back, check=True)
+        geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
+        self.assertTrue(x11.poll(lambda: "Position: 0,0" in geometry()), geometry())
+        self.assertIn("Geometry: 1024x768", geometry())
+
+    def test_ok_writes_through_a_symlink_and_keeps_the_files_mode(self):
+        target = self.state["folder"] + "/private.ini"  # in another folder than the link
+        with open(target, "w") as out:
+            out.write("[config]\nNumberofPoint=999\nspeed=300\n")
+        os.chmod(target, 0o600)
+        self.replace_settings(lambda path: os.symlink(target, path))
+        dialog = self.start(NO_AT_BRIDGE="1")  # no accessibility bus, nor a D-Bus to start
+        window = x11.poll(lambda: self.shown("^配置$"))
+        self.assertTrue(window, "no dialog")
+        self.xdotool("mousemove", "--window", window, 318, 28, "click", 1)  # OK
+        self.assertTrue(x11.ended(dialog, 5))
+        self.assertTrue(os.path.islink(self.settings_file), "the link was replaced")
+        self.assertEqual(oct(os.stat(target).st_mode & 0o777), oct(0o600))
+        with open(target) as stored:
+            self.assertEqual(stored.read(), "[config]\nNumberofPoint=30\nspeed=300\n")
+
+
+class OnItsOwnDisplay(unittest.TestCase):
+    def start(self, server, *args):
+        config = tempfile.mkdtemp(prefix="glimra-hostile-")
+        self.addCleanup(shutil.rmtree, config)
+        environment = {k: v for k, v in os.environ.items() if "DISPLAY" not in k}
+        if server:
+            environment = server.env(environment)
+        process = Started([LUMECK, *args], env=dict(environment, XDG_CONFIG_HOME=config))
+        self.addCleanup(process.end)
+        return process
+
+    def test_draws_colours_at_each_depth_and_a_signal_ends_it_while_the_server_is_stopped(self):
+        for depth, args in ((8, ["/s"]), (24, ["--root"])):
+            with self.subTest(depth=depth, args=args):
+                server = displays.start_xvfb("-screen", "0", f"1024x768x{depth}")
+                self.addCleanup(server.stop)
+                process = self.start(server, *args)
+                self.assertTrue(x11.poll(lambda: pictures.blobs(server.env())), "all black")
+                os.kill(server.pid, signal.SIGSTOP)
+                process.send_signal(signal.SIGTERM)
+                self.assertTrue(x11.ended(process, 2), "blocked on the stopped server")
+                os.kill(server.pid, signal.SIGCONT)
+
+    def test_the_dialog_without_a_display_says_so_and_fails(self):
+        process = self.start(None)
+        self.assertEqual(process.exit_status(10), 1)
+        self.assertRegex(process.error_output(), r"^lumeck: no display: [^\n]*\n$")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
-"""The X11 suite's world: the two-head Xorg of the fixture `xorg`, a settings file and runtime
-folder of its own, and the tests' X helper (host_window). `xenv.py setup` starts the server and
-writes its state to GLIMRA_X11_STATE; `xenv.py cleanup` ends it by its PID."""
+"""The two-head Xorg that the X11 suites share as a ctest fixture, with a settings and runtime
+folder of its own: `python3 -m glimratest.x11 setup|cleanup` starts it and ends it by its PID,
+keeping its state in the file GLIMRA_X11_STATE names. Case is a test on it."""
 
 import json
 import os
@@ -13,8 +13,7 @@ from glimratest import displays, pictures
 from glimratest.processes import Started, run
 from glimratest.waiting import TimedOut, wait_for
 
-PRIMARY = pictures.Rect(1024, 0, 2048, 768)
-HOST = pictures.Rect(1100, 100, 1252, 212)  # the helper's window, standing in for a preview host
+AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 
 def poll(condition, timeout=10.0):
@@ -31,14 +30,12 @@ def ended(process, timeout):
 
 
 def dots(display, area, width=None):
-    """The non-black blobs of a display inside area (x, y, width, height); with a width, only
+    """The 4-connected blobs of a display inside area (x, y, width, height); with a width, only
     the whole dots that wide."""
     left, top, area_width, area_height = area
     rect = pictures.Rect(left, top, left + area_width, top + area_height)
     found = pictures.blobs(dict(os.environ, DISPLAY=display), rect, connectivity=4)
-    if width is None:
-        return found
-    return [blob for blob in found if (blob.width, blob.height) == (width, width)]
+    return [blob for blob in found if width is None or (blob.width, blob.height) == (width, width)]
 
 
 def load_state():
@@ -47,30 +44,27 @@ def load_state():
 
 
 def env(state, **extra):
-    server = displays.XServer(**state["server"])
     folder = state["folder"]
+    server = displays.XServer(**state["server"])
     return server.env(XDG_CONFIG_HOME=folder + "/config", XDG_RUNTIME_DIR=folder + "/run", **extra)
 
 
 class Case(unittest.TestCase):
-    """A test on the shared display, with the settings (count, interval) it starts lumeck with."""
+    """A test on the shared display; lumeck starts with these settings (count, interval)."""
 
     settings = (30, 100)
 
     @classmethod
     def setUpClass(cls):
         cls.state = load_state()
-        cls.display = cls.state["display"]
-        os.makedirs(cls.state["folder"] + "/config/Vestrel", exist_ok=True)
-        with open(cls.state["folder"] + "/config/Vestrel/settings.ini", "w") as out:
+        cls.display = cls.state["server"]["display"]
+        cls.settings_file = cls.state["folder"] + "/config/Vestrel/settings.ini"
+        os.makedirs(os.path.dirname(cls.settings_file), exist_ok=True)
+        with open(cls.settings_file, "w") as out:
             out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % cls.settings)
 
-    def helper(self, *args):
-        """The X helper's answer to a question (cursor, keyboard)."""
-        return run([os.environ["GLIMRA_HOST_WINDOW"], *args], env=env(self.state)).strip()
-
     def run_helper(self, *args):
-        """The X helper running beside the test, its input and output open as text."""
+        """The tests' X helper (GLIMRA_HOST_WINDOW) beside the test, its input and output open."""
         command = [os.environ["GLIMRA_HOST_WINDOW"], *args]
         helper = Started(command, env=env(self.state), stdin=-1, stdout=-1, text=True)
         self.addCleanup(helper.end)
@@ -79,26 +73,12 @@ class Case(unittest.TestCase):
     def xdotool(self, *args):
         return run(["xdotool", *args], env=env(self.state), check=False).strip()
 
-    def host(self):
-        """The helper's window at HOST, alive until the test ends; returns its id."""
-        helper = self.run_helper()
-        answer = helper.stdout.readline()
-        if not answer:
-            raise helper.failure("printed no window id")
-        return int(answer)
-
-    def start(self, *args, **extra_env):
-        process = Started([os.environ["GLIMRA_LUMECK"], *args], env=env(self.state, **extra_env))
+    def start(self, *args, program=None, **extra_env):
+        """lumeck, or another program, with args and extra_env on the display till the test ends."""
+        command = [os.environ["GLIMRA_LUMECK"]] if program is None else program
+        process = Started(command + list(args), env=env(self.state, **extra_env))
         self.addCleanup(process.end)
         return process
-
-    def dots(self, rect, width=None):
-        """The 4-connected blobs in rect (a Rect); with a width, only the whole dots that wide."""
-        return dots(self.display, (rect.left, rect.top, rect.width, rect.height), width)
-
-    def painted(self, width):
-        """Waits for at least three dots of the pen's width in the host's window."""
-        return wait_for(lambda: len(self.dots(HOST, width)) >= 3, f"{width} px dots in the host")
 
 
 def setup():
@@ -107,7 +87,7 @@ def setup():
     displays.cache_fonts()
     server = displays.start_two_heads(folder)
     with open(os.environ["GLIMRA_X11_STATE"], "w") as out:
-        json.dump({"folder": folder, "display": server.display, "server": server.__dict__}, out)
+        json.dump({"folder": folder, "server": server.__dict__}, out)
 
 
 def cleanup():
