@@ -11,8 +11,8 @@ import tempfile
 import unittest
 
 from gi.repository import GLib
-from glimratest import displays, product, session, x11
-from glimratest.processes import Started, run
+from glimratest import displays, product, session
+from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.session import descendants, extents, focused, text_of, value_of, window_of
 from glimratest.waiting import wait_for
 
@@ -166,7 +166,7 @@ class DialogTest(unittest.TestCase):
         as_nobody = []
         if os.geteuid() == 0:
             run(["chown", "-R", "65534:65534", self.home])
-            as_nobody = x11.AS_NOBODY
+            as_nobody = AS_NOBODY
         os.chmod(self.settings.parent, 0o555)
         process = Started(as_nobody + [LUMECK], env=dict(self.env, NO_AT_BRIDGE="1"))
         self.addCleanup(process.end)

@@ -9,7 +9,7 @@ import unittest
 import xml.etree.ElementTree as ElementTree
 
 from glimratest import displays, pictures, session
-from glimratest.processes import Started, call, run, running
+from glimratest.processes import AS_NOBODY, Started, call, run, running
 from glimratest.waiting import wait_for
 
 BUILD = os.environ["GLIMRA_BUILD_DIR"]
@@ -23,7 +23,6 @@ STOCK_MODES = "/usr/share/xscreensaver/config/*.xml"  # XScreenSaver's own, inst
 FILES = [LUMECK, MODULE, *ENTRIES, MODE, "/usr/share/man/man6/lumeck.6.gz"]
 FILES += ["/usr/share/doc/glimra/changelog.gz", "/usr/share/doc/glimra/copyright"]
 FILES += [f"/usr/share/icons/hicolor/{size}x{size}/apps/glimra.png" for size in (16, 32, 48, 64)]
-AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 
 def setUpModule():

@@ -9,10 +9,10 @@ import time
 import unittest
 
 from glimratest import session
-from glimratest.pictures import Rect
+from glimratest.pictures import Rect, blobs_of, colours
 from glimratest.processes import Started, run
 from glimratest.waiting import wait_for
-from glimratest.wayland import Sway, blobs, colours
+from glimratest.wayland import Sway
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
 OUTPUTS = {"HEADLESS-1": 0, "HEADLESS-2": 1024}  # each one's left edge in the layout
@@ -96,7 +96,7 @@ class OnSway(unittest.TestCase):
                 whole_dots = []
 
                 def enough_whole_dots():
-                    found = blobs(self.sway.picture(output))
+                    found = blobs_of(self.sway.picture(output), 4)
                     self.assertLessEqual(len(found), POINTS, "dots standing at once")
                     whole_dots.extend(blob for blob in found if blob.width == blob.height == pen)
                     return len(whole_dots) >= 10

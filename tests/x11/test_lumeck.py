@@ -13,7 +13,7 @@ import unittest
 
 from glimratest import displays, pictures, processes, x11
 from glimratest.processes import Started
-from glimratest.waiting import wait_for
+from glimratest.waiting import poll, wait_for
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
 
@@ -132,15 +132,15 @@ class OnTwoHeads(x11.Case):
                 self.assertEqual(holder.stdout.readline().strip(), "grabbed")
                 saver = self.start("/s")
                 if not released:
-                    self.assertEqual(x11.poll(lambda: self.shown() or saver.poll(), 6), 1)
+                    self.assertEqual(poll(lambda: self.shown() or saver.poll(), 6), 1)
                     holder.end()
                     continue
-                self.assertFalse(x11.poll(self.shown, 1), "shown over the grabbing client")
+                self.assertFalse(poll(self.shown, 1), "shown over the grabbing client")
                 holder.stdin.write("release\n")
                 holder.stdin.close()
-                self.assertTrue(x11.poll(self.shown), "not shown once the grab was let go")
+                self.assertTrue(poll(self.shown), "not shown once the grab was let go")
                 self.xdotool("key", "a")
-                self.assertTrue(x11.ended(saver, 5), "a key did not end it")
+                self.assertTrue(saver.ended(5), "a key did not end it")
                 self.assertEqual(holder.stdout.read().strip(), "0", "keys reached the client")
 
     def test_one_lock_of_the_users_own_that_another_user_cannot_block(self):
@@ -152,25 +152,25 @@ class OnTwoHeads(x11.Case):
         if not os.path.exists("/tmp/glimra-65534"):  # where the lock once fell back: root's
             os.mkdir("/tmp/glimra-65534")
             self.addCleanup(os.rmdir, "/tmp/glimra-65534")
-        as_nobody = x11.AS_NOBODY + ["env", "-u", "XDG_RUNTIME_DIR", f"HOME={home}"]
+        as_nobody = processes.AS_NOBODY + ["env", "-u", "XDG_RUNTIME_DIR", f"HOME={home}"]
         as_nobody.append(f"XDG_CONFIG_HOME={home}/config")
         self.start("/s", program=as_nobody + [home + "/lumeck"])
-        self.assertTrue(x11.poll(self.shown), "the start without a runtime folder did not run")
+        self.assertTrue(poll(self.shown), "the start without a runtime folder did not run")
         runtime = [f"XDG_RUNTIME_DIR={home}/run", home + "/lumeck"]
         second = self.start("/s", program=as_nobody + runtime)
-        self.assertTrue(x11.ended(second, 5), "a second saver of the same user ran")
+        self.assertTrue(second.ended(5), "a second saver of the same user ran")
 
     def test_starts_past_a_fifo_for_settings_and_follows_the_primary_head_turned_off(self):
         self.replace_settings(os.mkfifo)
         xrandr = ["xrandr", "-display", self.display, "--output", "DUMMY1"]
         self.start("/s")
-        window = x11.poll(self.shown)
+        window = poll(self.shown)
         self.assertTrue(window, "start-up waits on the FIFO")
         subprocess.run(xrandr + ["--off"], check=True)
         back = xrandr + ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"]
         self.addCleanup(subprocess.run, back, check=True)
         geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
-        self.assertTrue(x11.poll(lambda: "Position: 0,0" in geometry()), geometry())
+        self.assertTrue(poll(lambda: "Position: 0,0" in geometry()), geometry())
         self.assertIn("Geometry: 1024x768", geometry())
 
     def test_ok_writes_through_a_symlink_and_keeps_the_files_mode(self):
@@ -180,10 +180,10 @@ class OnTwoHeads(x11.Case):
         os.chmod(target, 0o600)
         self.replace_settings(lambda path: os.symlink(target, path))
         dialog = self.start(NO_AT_BRIDGE="1")  # no accessibility bus, nor a D-Bus to start
-        window = x11.poll(lambda: self.shown("^配置$"))
+        window = poll(lambda: self.shown("^配置$"))
         self.assertTrue(window, "no dialog")
         self.xdotool("mousemove", "--window", window, 318, 28, "click", 1)  # OK
-        self.assertTrue(x11.ended(dialog, 5))
+        self.assertTrue(dialog.ended(5))
         self.assertTrue(os.path.islink(self.settings_file), "the link was replaced")
         self.assertEqual(oct(os.stat(target).st_mode & 0o777), oct(0o600))
         with open(target) as stored:
@@ -207,10 +207,10 @@ class OnItsOwnDisplay(unittest.TestCase):
                 server = displays.start_xvfb("-screen", "0", f"1024x768x{depth}")
                 self.addCleanup(server.stop)
                 process = self.start(server, *args)
-                self.assertTrue(x11.poll(lambda: pictures.blobs(server.env())), "all black")
+                self.assertTrue(poll(lambda: pictures.blobs(server.env())), "all black")
                 os.kill(server.pid, signal.SIGSTOP)
                 process.send_signal(signal.SIGTERM)
-                self.assertTrue(x11.ended(process, 2), "blocked on the stopped server")
+                self.assertTrue(process.ended(2), "blocked on the stopped server")
                 os.kill(server.pid, signal.SIGCONT)
 
     def test_the_dialog_without_a_display_says_so_and_fails(self):

@@ -1,9 +1,8 @@
 """Private X servers, each picking a free display through -displayfd and ended by its PID: Xvfb,
 and Xorg with the dummy driver for two real heads. A server may outlive the process that started
-it (a ctest fixture): its state is plain data, saved and read back as JSON."""
+it (a ctest fixture): its state is plain data, which that step keeps as JSON."""
 
 import dataclasses
-import json
 import os
 import pathlib
 import subprocess
@@ -29,13 +28,6 @@ class XServer:
     def stop(self):
         end_pid(self.pid, self.program)
 
-    def save(self, path):
-        pathlib.Path(path).write_text(json.dumps(dataclasses.asdict(self)))
-
-    @classmethod
-    def load(cls, path):
-        return cls(**json.loads(pathlib.Path(path).read_text()))
-
 
 def cache_fonts():
     """Builds fontconfig's cache now if it is missing: otherwise the first program that draws
@@ -47,21 +39,21 @@ def cache_fonts():
 def _start(command):
     """Starts an X server that writes its display number to the pipe that -displayfd names."""
     read_end, write_end = os.pipe()
-    stderr = tempfile.TemporaryFile()
-    server = subprocess.Popen(
-        command + ["-displayfd", str(write_end)],
-        pass_fds=[write_end],
-        stdin=subprocess.DEVNULL,
-        stdout=subprocess.DEVNULL,
-        stderr=stderr,
-        start_new_session=True,  # may outlive this process; it is ended by its PID
-    )
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        stderr.seek(0)
-        raise HelperFailed(command, server.wait(), stderr.read().decode(errors="replace"))
+    with tempfile.TemporaryFile() as stderr:
+        server = subprocess.Popen(
+            command + ["-displayfd", str(write_end)],
+            pass_fds=[write_end],
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL,
+            stderr=stderr,
+            start_new_session=True,  # may outlive this process; it is ended by its PID
+        )
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            stderr.seek(0)
+            raise HelperFailed(command, server.wait(), stderr.read().decode(errors="replace"))
     return XServer(":" + number, server.pid, os.path.basename(command[0]))
 
 

@@ -1,5 +1,5 @@
-"""What a display shows, through ImageMagick: screenshots with exact pixels, and the areas that
-are not black counted as blobs."""
+"""What a display or a picture shows, through ImageMagick: its colours, and the areas that are not
+black counted as blobs."""
 
 import dataclasses
 import re
@@ -43,40 +43,20 @@ class Blob:
         )
 
 
-@dataclasses.dataclass(frozen=True)
-class Picture:
-    width: int
-    height: int
-    rgb: bytes
-
-    def pixel(self, x, y):
-        start = (y * self.width + x) * 3
-        return tuple(self.rgb[start : start + 3])
-
-    def pixels(self, rect):
-        """The pixels of rect, row by row."""
-        return [
-            [self.pixel(x, y) for x in range(rect.left, rect.right)]
-            for y in range(rect.top, rect.bottom)
-        ]
-
-
-def _capture(env, rect):
-    crop = ["-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}"] if rect else []
-    command = ["import", "-window", "root", *crop, "+repage", "-depth", "8", "ppm:-"]
-    return run(command, env=env, text=False)
-
-
-def screenshot(env, rect=None):
-    """The display of env (its DISPLAY), or a Rect of it, as exact 8-bit pixels."""
-    ppm = _capture(env, rect)
-    _, width, height, _, rgb = ppm.split(maxsplit=4)
-    return Picture(int(width), int(height), rgb)
+def colours(ppm):
+    """How many colours a PPM picture holds."""
+    return int(run(["convert", "ppm:-", "-format", "%k", "info:"], input=ppm, text=False))
 
 
 def blobs(env, rect=None, connectivity=8):
-    """The areas of the display (or a Rect of it) that are not black."""
-    ppm = _capture(env, rect)
+    """The areas of the display of env (its DISPLAY), or of a Rect of it, that are not black."""
+    crop = ["-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}"] if rect else []
+    command = ["import", "-window", "root", *crop, "+repage", "-depth", "8", "ppm:-"]
+    return blobs_of(run(command, env=env, text=False), connectivity)
+
+
+def blobs_of(ppm, connectivity=8):
+    """The areas of a PPM picture that are not black."""
     command = ["convert", "ppm:-", "-fill", "white", "+opaque", "black"]
     command += ["-define", "connected-components:verbose=true"]
     command += ["-connected-components", str(connectivity), "null:"]

@@ -23,3 +23,11 @@ def wait_for(probe, what, timeout=DEFAULT_TIMEOUT, interval=0.1, done=bool):
             shown = repr(seen)[:2000]
             raise TimedOut(f"timed out after {timeout:g} s waiting for {what}; last seen: {shown}")
         time.sleep(interval)
+
+
+def poll(condition, timeout=10.0):
+    """The condition's first true value, or its last value once the time is up."""
+    try:
+        return wait_for(condition, "a condition", timeout, 0.05)
+    except TimedOut:
+        return condition()

@@ -1,17 +1,14 @@
 """A headless sway, run as an unprivileged user (sway refuses root) with its own runtime folder
-and ended by its PID; pictures of it through grim, read through ImageMagick."""
+and ended by its PID; pictures of it through grim."""
 
 import glob
 import os
-import re
 import shutil
 import tempfile
 
-from glimratest.pictures import Blob
-from glimratest.processes import Started, run
+from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.waiting import wait_for
 
-AS_NOBODY = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
 CONFIG = (
     "xwayland disable\noutput * bg #ff00ff solid_color\noutput HEADLESS-1 resolution 1024x768\n"
 )
@@ -55,21 +52,3 @@ class Sway:
         """A PPM picture of an output, or of an area "X,Y WxH" of the layout."""
         where = ["-o", output] if output else ["-g", area]
         return run(["grim", *where, "-t", "ppm", "-"], self.env, text=False)
-
-
-def colours(ppm):
-    return int(run(["convert", "ppm:-", "-format", "%k", "info:"], input=ppm, text=False))
-
-
-def blobs(ppm):
-    """The 4-connected areas of a PPM picture that are not black."""
-    command = ["convert", "ppm:-", "-fill", "white", "+opaque", "black", "-define"]
-    command += ["connected-components:verbose=true", "-connected-components", "4", "null:"]
-    found = []
-    for line in run(command, input=ppm, text=False).decode().splitlines()[1:]:
-        # "  1: 12x12+300+200 305.5,205.5 113 srgb(255,255,255)"
-        fields = re.split(r"[x+ ]+", line.strip())
-        if fields[-1] == "srgb(255,255,255)":
-            width, height, left, top = (int(field) for field in fields[1:5])
-            found.append(Blob(left, top, width, height, int(fields[-2])))
-    return found

@@ -11,22 +11,6 @@ import unittest
 
 from glimratest import displays, pictures
 from glimratest.processes import Started, run
-from glimratest.waiting import TimedOut, wait_for
-
-AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-
-
-def poll(condition, timeout=10.0):
-    """The condition's first true value, or its last value once the time is up."""
-    try:
-        return wait_for(condition, "a condition", timeout, 0.05)
-    except TimedOut:
-        return condition()
-
-
-def ended(process, timeout):
-    """Whether the process has ended within timeout."""
-    return poll(lambda: process.poll() is not None, timeout)
 
 
 def dots(display, area, width=None):
