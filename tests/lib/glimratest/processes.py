@@ -14,16 +14,14 @@ AS_NOBODY = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
 
 class HelperFailed(AssertionError):
     def __init__(self, command, status, stderr, why="failed"):
-        self.status = status
-        self.stderr = stderr
         program = " ".join(str(part) for part in command)[:200]
         super().__init__(f"{program} {why}: exit status {status}, stderr: {stderr.strip()!r}")
 
 
 def call(command, env=None, input=None, timeout=300, text=True):
-    """Runs a helper to its end: its CompletedProcess, with stdout and stderr. Its stderr goes
-    through a file, not a pipe: a program that the helper starts may inherit that descriptor (as
-    Wine's programs do) and would hold a pipe open after the helper has ended."""
+    """Runs a helper to its end: its CompletedProcess, stderr as text, stdout too unless text is
+    False. Its stderr goes through a file, not a pipe: a program that the helper starts may
+    inherit that descriptor (as Wine's programs do) and would hold a pipe open after it ended."""
     command = [str(part) for part in command]
     if isinstance(input, str):
         input = input.encode()
@@ -41,10 +39,9 @@ def call(command, env=None, input=None, timeout=300, text=True):
             stderr.seek(0)
             raise HelperFailed(command, None, stderr.read().decode(errors="replace"), "runs on")
         stderr.seek(0)
-        done.stderr = stderr.read()
+        done.stderr = stderr.read().decode(errors="replace")
     if text:
         done.stdout = done.stdout.decode("utf-8", errors="replace")
-        done.stderr = done.stderr.decode(errors="replace")
     return done
 
 
@@ -52,8 +49,7 @@ def run(command, env=None, input=None, timeout=300, check=True, text=True):
     """Runs a helper to its end and returns its stdout, as text unless text is False."""
     done = call(command, env, input, timeout, text)
     if check and done.returncode != 0:
-        stderr = done.stderr if text else done.stderr.decode(errors="replace")
-        raise HelperFailed(command, done.returncode, stderr)
+        raise HelperFailed(command, done.returncode, done.stderr)
     return done.stdout
 
 
