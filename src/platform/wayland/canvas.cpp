@@ -119,9 +119,10 @@ void Canvas::Release() {
     waiting_ = false;
 }
 
+// The two lists trade places, so that neither allocates again after the first clear.
 void Canvas::Clear() {
     ++generation_;
-    cleared_ = std::move(dots_);
+    cleared_.swap(dots_);
     dots_.clear();
 }
 

@@ -53,15 +53,19 @@ Display* TryConnection() {
 }
 
 // Only events already read count here: XPending would cost a system call at every turn of
-// the loop, and the poll on the connection reports anything the server has sent since.
+// the loop, and the poll on the connection reports anything the server has sent since. The
+// flush reads what has come too, and a reply awaited meanwhile may have brought events
+// with it: those are handed out before the loop sleeps, as the poll would not report them.
 void DeliverQueued() {
-    while (XEventsQueued(g_display, QueuedAlready) > 0) {
-        XEvent event;
-        XNextEvent(g_display, &event);
-        Deliver(event);
-    }
-    DeliverLost();
-    XFlush(g_display);
+    do {
+        while (XEventsQueued(g_display, QueuedAlready) > 0) {
+            XEvent event;
+            XNextEvent(g_display, &event);
+            Deliver(event);
+        }
+        DeliverLost();
+        XFlush(g_display);
+    } while (XEventsQueued(g_display, QueuedAlready) > 0);
 }
 
 void ReadAndDeliver() {

@@ -225,16 +225,32 @@ void X11SaverWindow::Show() {
 // Before the map the grabs are taken on the root window, which is always viewable. An
 // override-redirect window is viewable as soon as its map is done, so the grabs move onto
 // it right behind the map, in the same stream of requests: no key can slip between.
+// Both grabs are asked for before either answer is awaited: one round trip, not two.
 void X11SaverWindow::TryGrabs() {
-    const Window target = mapped_ ? window_ : DefaultRootWindow(display_);
-    if (!keyboard_) {
-        keyboard_ = XGrabKeyboard(display_, target, True, GrabModeAsync, GrabModeAsync,
-                                  CurrentTime) == GrabSuccess;
+    xcb_connection_t* connection = XGetXCBConnection(display_);
+    const auto target = static_cast<xcb_window_t>(mapped_ ? window_ : DefaultRootWindow(display_));
+    const bool keyboard_wanted = !keyboard_;
+    const bool pointer_wanted = !pointer_;
+    xcb_grab_keyboard_cookie_t keyboard{};
+    xcb_grab_pointer_cookie_t pointer{};
+    if (keyboard_wanted) {
+        keyboard = xcb_grab_keyboard(connection, 1, target, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                                     XCB_GRAB_MODE_ASYNC);
     }
-    if (!pointer_) {
-        pointer_ =
-            XGrabPointer(display_, target, True, ButtonPressMask | PointerMotionMask, GrabModeAsync,
-                         GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    if (pointer_wanted) {
+        pointer = xcb_grab_pointer(
+            connection, 1, target, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_POINTER_MOTION,
+            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    }
+    if (keyboard_wanted) {
+        const posix::Malloced<xcb_grab_keyboard_reply_t> reply(
+            xcb_grab_keyboard_reply(connection, keyboard, nullptr));
+        keyboard_ = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    }
+    if (pointer_wanted) {
+        const posix::Malloced<xcb_grab_pointer_reply_t> reply(
+            xcb_grab_pointer_reply(connection, pointer, nullptr));
+        pointer_ = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
     }
     if (!keyboard_ || mapped_) return;
     XMapRaised(display_, window_);

@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Instructions a tick, lumeck "/s" against the bare painter, counted by callgrind.
+
+    bench/tick_instructions.py x11|wayland [seconds]   (default 20 s)
+
+Each program runs alone under callgrind on the display of bench/saver_ratio.py; the counts
+are zeroed once it has settled (8 s: valgrind starts slowly) and dumped `seconds` later, so
+start-up is left out, and divided by the ticks of that time (100 ms each). Unlike CPU time,
+the count does not depend on what else the machine runs. It leaves out the kernel: a system
+call, a page fault or a cache miss counts as nothing here. For lumeck the parts of its loop
+are shown too: the tick (painting and presenting) and the reading of the display.
+"""
+import glob
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import saver_ratio
+
+PARTS = ("OnTimer()", "BeforePoll()", "AfterPoll(short)", "Present()", "createpoint(")
+
+
+def count(command, env, seconds, folder):
+    """Instructions of the whole window and the inclusive ones of each of PARTS."""
+    output = os.path.join(folder, "callgrind.out")
+    process = subprocess.Popen(
+        ["valgrind", "--tool=callgrind", "--callgrind-out-file=" + output, *command],
+        env=env,
+        stderr=subprocess.DEVNULL,
+    )
+    time.sleep(8)
+    subprocess.run(
+        ["callgrind_control", "--zero", str(process.pid)], check=True, capture_output=True
+    )
+    time.sleep(seconds)
+    subprocess.run(
+        ["callgrind_control", "--dump", str(process.pid)], check=True, capture_output=True
+    )
+    process.terminate()
+    process.wait()
+    dump = sorted(glob.glob(output + ".*"))[0]
+    report = subprocess.run(
+        ["callgrind_annotate", "--inclusive=yes", "--threshold=100", dump],
+        check=True,
+        capture_output=True,
+        text=True,
+    ).stdout
+    lines = [line for line in report.splitlines() if "(" in line and line.strip()[:1].isdigit()]
+    total = int(report.split(" (100.0%)  PROGRAM TOTALS")[0].split()[-1].replace(",", ""))
+    parts = {}
+    for part in PARTS:
+        found = [line for line in lines if part in line and "thunk" not in line]
+        if found:
+            parts[part] = int(found[0].split()[0].replace(",", ""))
+    for leftover in glob.glob(output + "*"):
+        os.remove(leftover)
+    return total, parts
+
+
+def main():
+    system = sys.argv[1] if len(sys.argv) > 1 else "x11"
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 20
+    folder = tempfile.mkdtemp(prefix="glimra-bench-")
+    os.makedirs(os.path.join(folder, "Vestrel"))
+    with open(os.path.join(folder, "Vestrel/settings.ini"), "w") as out:
+        out.write("[config]\nNumberofPoint=30\nspeed=100\n")
+    display = saver_ratio.Xvfb(folder) if system == "x11" else saver_ratio.Sway(folder)
+    try:
+        ticks = seconds * 10
+        for name, command in (
+            ("lumeck", [saver_ratio.LUMECK, "/s"]),
+            ("bare painter", [saver_ratio.BARE[system]]),
+        ):
+            total, parts = count(command, display.env, seconds, folder)
+            shown = ", ".join("%s %d" % (part, value / ticks) for part, value in parts.items())
+            print("%s: %d instructions a tick%s" % (name, total / ticks, shown and "; " + shown))
+    finally:
+        display.stop()
+
+
+if __name__ == "__main__":
+    main()
