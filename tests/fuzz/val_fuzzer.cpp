@@ -1,11 +1,12 @@
 // Val against an independent reading with strtod (in the "C" locale a fuzzer runs in), and the
 // conversions of what it reads; the seeds run first. A failed check aborts; libFuzzer keeps it.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cwctype>
 #include <string>
+#include <string_view>
 
 #include "runtime/numbers.h"
 #include "runtime/runtime_error.h"
@@ -32,18 +33,13 @@ void CheckConversion(double value, double min, double max, auto convert) {
 }
 
 // The sign and the digits with at most one period that lead the text after its blanks.
-std::string LeadingNumber(const std::wstring& text) {
-    std::size_t at = text.find_first_not_of(L" \t\r\n");
-    std::string number;
-    if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) number += char(text[at++]);
-    bool period = false;
-    for (; at < text.size(); ++at) {
-        const bool first_period = text[at] == L'.' && !period;
-        if (!std::iswdigit(text[at]) && !first_period) break;
-        period = period || first_period;
-        number += char(text[at]);
-    }
-    return number;
+std::string LeadingNumber(std::wstring_view text) {
+    text.remove_prefix(std::min(text.find_first_not_of(L" \t\r\n"), text.size()));
+    const std::size_t sign = !text.empty() && (text[0] == L'+' || text[0] == L'-') ? 1 : 0;
+    std::size_t end = text.find_first_not_of(L"0123456789", sign);
+    const bool period = end < text.size() && text[end] == L'.';
+    end = text.find_first_not_of(L"0123456789", end + (period ? 1 : 0));
+    return std::string(text.begin(), text.begin() + std::min(end, text.size()));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -52,10 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t low = 0; low + 1 < size; low += 2) {
         text.push_back(static_cast<wchar_t>(data[low] | data[low + 1] << 8));
     }
-    const std::string number = LeadingNumber(text);
-    const bool digits = number.find_first_of("0123456789") != std::string::npos;
+    // strtod reads a sign or a period without digits as 0, as Val does.
     const double value = Val(text);
-    Check(value == (digits ? std::strtod(number.c_str(), nullptr) : 0), "Val reads as strtod");
+    Check(value == std::strtod(LeadingNumber(text).c_str(), nullptr), "Val reads as strtod");
     CheckConversion(value, -32768.0, 32767.0, CInt);
     CheckConversion(value, -2147483648.0, 2147483647.0, CLng);
     return 0;
