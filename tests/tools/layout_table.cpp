@@ -3,7 +3,6 @@
 // screen's pen. The Win32 and GTK end-to-end tests compare the real dialogs with it.
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "platform/dialog_layout.h"
 #include "platform/scaling.h"
@@ -18,18 +17,12 @@ constexpr const char* kKindNames[] = {"frame",      "button", "button", "text bo
                                       "scroll bar", "label",  "image"};
 
 void Print(const Control& control, const PixelRect& place, int dpi) {
-    std::string caption;
-    for (const wchar_t c : control.caption) {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-        caption += escaped;
-    }
-    std::printf(
-        "{\"name\": \"%.*s\", \"id\": %d, \"kind\": \"%s\", \"caption\": \"%s\", "
-        "\"left\": %d, \"top\": %d, \"right\": %d, \"bottom\": %d, \"pen\": %d}\n",
-        static_cast<int>(control.name.size()), control.name.data(), control.id,
-        kKindNames[static_cast<int>(control.kind)], caption.c_str(), place.left, place.top,
-        place.right, place.bottom, ScaledPixels(12, dpi));
+    std::printf("{\"name\": \"%.*s\", \"id\": %d, \"kind\": \"%s\", \"caption\": \"",
+                static_cast<int>(control.name.size()), control.name.data(), control.id,
+                kKindNames[static_cast<int>(control.kind)]);
+    for (const wchar_t unit : control.caption) std::printf("\\u%04x", static_cast<unsigned>(unit));
+    std::printf("\", \"left\": %d, \"top\": %d, \"right\": %d, \"bottom\": %d, \"pen\": %d}\n",
+                place.left, place.top, place.right, place.bottom, ScaledPixels(12, dpi));
 }
 }  // namespace
 
