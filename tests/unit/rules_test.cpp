@@ -255,8 +255,8 @@ std::string Edges(const PixelRect& rect) {
            std::to_string(rect.right) + ", bottom " + std::to_string(rect.bottom);
 }
 
-// At 96 DPI, 15 twips a pixel. A control in a frame is placed from that frame's corner, each
-// edge on its own, so that the arrows, which meet in twips, meet in pixels.
+// At 96 DPI, 15 twips a pixel: a control in a frame is placed from that frame's corner, one
+// on the dialog from the client area's.
 TEST(Dialog, LayoutPlacesEachControlFromItsFramesCorner) {
     using namespace layout;
     const struct {

@@ -46,5 +46,4 @@ int main(int argc, char** argv) {
         if (wl_display_roundtrip(display) < 0) return 1;
         std::cout << "ok" << std::endl;
     }
-    return 0;
 }
