@@ -44,13 +44,6 @@ DWORD ProcessOf(HWND window) {
     return pid;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0, UINT ms = 5000) {
-    DWORD_PTR result = 0;
-    const bool answered =
-        SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, ms, &result);
-    return answered ? result : -1;
-}
-
 // Starts exe with exactly this command line and no standard handles, so that it holds none of
 // the caller's pipes.
 PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command) {
@@ -98,7 +91,9 @@ void Wait(const Args& args) {
 void Describe(HWND w) {
     wchar_t name[64] = {}, text[1024] = {};
     GetClassNameW(w, name, 64);
-    Send(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR length = 0;  // a hung window answers nothing, and keeps the empty text
+    SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &length);
     std::replace_if(
         text, text + 1024, [](wchar_t c) { return c && c < L' '; }, L' ');  // 1 field
     RECT rect{}, client{};
@@ -108,14 +103,12 @@ void Describe(HWND w) {
     ClientToScreen(w, &origin);
     const HWND parent = GetAncestor(w, GA_PARENT);
     const long long style = GetWindowLongW(w, GWL_STYLE) & 0xFFFFFFFFLL;
-    const bool bar = !lstrcmpiW(name, L"ScrollBar");
-    const std::wstring extra = bar ? L"\tscroll=" + std::to_wstring(Send(w, SBM_GETPOS)) : L"";
     Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lld,%ld"
-        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d,%d%ls\ttext=%ls",
+        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d,%d\ttext=%ls",
         HandleValue(w), parent == GetDesktopWindow() ? 0 : HandleValue(parent), GetDlgCtrlID(w),
         name, style, GetWindowLongW(w, GWL_EXSTYLE), rect.left, rect.top, rect.right, rect.bottom,
         origin.x, origin.y, client.right, client.bottom, IsWindowVisible(w), IsWindowEnabled(w),
-        extra.c_str(), text);
+        text);
 }
 
 void DescribeTree(HWND w, DWORD pid, bool all) {
@@ -142,28 +135,9 @@ void Tree(const Args& args) {
         static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
-// msg post|send <hwnd> <message> <wparam> <lparam, or =text to point to>
-void Message(const Args& args) {
-    const std::wstring text = args[4].substr(1);
-    const bool points_to_text = args[4][0] == L'=';
-    const LPARAM lparam = points_to_text ? reinterpret_cast<LPARAM>(text.c_str()) : Number(args[4]);
-    const HWND window = WindowOf(args[1]);
-    const UINT message = Number(args[2]);
-    const WPARAM wparam = Number(args[3]);
-    Need(args[0] == L"post" ? PostMessageW(window, message, wparam, lparam)
-                            : Send(window, message, wparam, lparam) != -1,
-         L"message");
-    Say(L"done=1");
-}
-
-// ticks <hwnd> <count>: posts WM_TIMER count times, then sends WM_NULL, which returns once the
-// target has handled them all.
-void Ticks(const Args& args) {
-    const HWND window = WindowOf(args[0]);
-    for (long long tick = 0; tick < Number(args[1]); ++tick) {
-        Need(PostMessageW(window, WM_TIMER, 1, 0), L"WM_TIMER");
-    }
-    Need(Send(window, WM_NULL, 0, 0, 60000) != -1, L"WM_NULL");
+// close <hwnd>: posts WM_CLOSE, as a host closes the window it lent.
+void Close(const Args& args) {
+    Need(PostMessageW(WindowOf(args[0]), WM_CLOSE, 0, 0), L"WM_CLOSE");
     Say(L"done=1");
 }
 
@@ -199,8 +173,11 @@ int main() {
         const wchar_t* name;
         void (*run)(const Args&);
         int arguments;  // at least
-    } commands[] = {{L"run", Run, 2},     {L"wait", Wait, 2},   {L"tree", Tree, 1},
-                    {L"msg", Message, 5}, {L"ticks", Ticks, 2}, {L"host", Host, 3}};
+    } commands[] = {{L"run", Run, 2},
+                    {L"wait", Wait, 2},
+                    {L"tree", Tree, 1},
+                    {L"close", Close, 1},
+                    {L"host", Host, 3}};
     for (const auto& command : commands) {
         if (count >= 2 + command.arguments && std::wstring(argv[1]) == command.name) {
             command.run(Args(argv + 2, argv + count));
@@ -208,5 +185,5 @@ int main() {
         }
     }
     SetLastError(ERROR_INVALID_PARAMETER);
-    Need(false, L"usage: driver run|wait|tree|msg|ticks|host ...");
+    Need(false, L"usage: driver run|wait|tree|close|host ...");
 }

@@ -25,8 +25,6 @@ SAVER = "GlimraForm1"
 DIALOG = "GlimraSettingfrm"
 BOX = "#32770"
 SCREEN = pictures.Rect(0, 0, 1024, 768)
-WM_CLOSE = 0x10
-SBM_SETPOS = 0xE0
 
 
 def wine_env(state):
@@ -139,7 +137,7 @@ class SaverCase(unittest.TestCase):
 
         host = wait_for(answer, "the preview host")
         self.pids.append(host["pid"])
-        self.addCleanup(self.driver, "msg", "post", host["host"], WM_CLOSE, 0, 0, check=False)
+        self.addCleanup(self.driver, "close", host["host"], check=False)
         return host
 
     def gui_state(self, pid):
@@ -187,23 +185,6 @@ class SaverCase(unittest.TestCase):
         table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], dpi], env=self.env)
         return [json.loads(row) for row in table.splitlines()]
 
-    def assert_layout(self, window, controls, dpi):
-        """Each control where the product places it at dpi, with its caption."""
-        *rows, client = self.layout(dpi)
-        size = [client["right"] - client["left"], client["bottom"] - client["top"]]
-        self.assertEqual(window["client"][2:], size, f"the client area at {dpi}")
-        self.assertEqual(sorted(controls), sorted(row["name"] for row in rows))
-        left, top = window["client"][:2]
-        for row in rows:
-            rect = rect_of(controls[row["name"]])
-            placed = (rect.left - left, rect.top - top, rect.right - left, rect.bottom - top)
-            for edge, at in zip(("left", "top", "right", "bottom"), placed):
-                if row["kind"] == "label" and edge in ("right", "bottom"):
-                    at = min(at, row[edge])  # a label fits its caption, never less than laid out
-                self.assertEqual(at, row[edge], f"{row['name']}'s {edge} at {dpi}")
-            caption = controls[row["name"]]["text"] if row["caption"] else ""
-            self.assertEqual(caption, row["caption"], f"{row['name']}'s caption")
-
     def dialog(self):
         """Starts the dialog: (pid, its window, its controls by name), once all are there."""
         pid = self.start("/c")
@@ -230,10 +211,8 @@ class SaverCase(unittest.TestCase):
         self.addCleanup(desktop, '"LogPixels"=dword:00000060', '"DpiScalingVer"=-')
 
     def store(self, **values):
-        """Stores each value: a text as REG_SZ, a tuple as regedit writes data ("dword:...")."""
-        lines = [f"[{KEY}\\config]"]
-        for name, value in values.items():
-            lines.append(f'"{name}"=' + (f'"{value}"' if isinstance(value, str) else value[0]))
+        """Stores each value, given as regedit writes its data ("hex(2):...")."""
+        lines = [f"[{KEY}\\config]"] + [f'"{name}"={data}' for name, data in values.items()]
         prepare_wine_prefix.import_registry(lines, self.env)
 
     def stored(self):
