@@ -102,13 +102,12 @@ void Describe(HWND w) {
     POINT origin{};
     ClientToScreen(w, &origin);
     const HWND parent = GetAncestor(w, GA_PARENT);
-    const long long style = GetWindowLongW(w, GWL_STYLE) & 0xFFFFFFFFLL;
-    Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lld,%ld"
-        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d,%d\ttext=%ls",
+    Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lu,%lu"
+        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d\ttext=%ls",
         HandleValue(w), parent == GetDesktopWindow() ? 0 : HandleValue(parent), GetDlgCtrlID(w),
-        name, style, GetWindowLongW(w, GWL_EXSTYLE), rect.left, rect.top, rect.right, rect.bottom,
-        origin.x, origin.y, client.right, client.bottom, IsWindowVisible(w), IsWindowEnabled(w),
-        text);
+        name, static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)),
+        static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE)), rect.left, rect.top, rect.right,
+        rect.bottom, origin.x, origin.y, client.right, client.bottom, IsWindowVisible(w), text);
 }
 
 void DescribeTree(HWND w, DWORD pid, bool all) {
@@ -120,7 +119,8 @@ void DescribeTree(HWND w, DWORD pid, bool all) {
 }
 
 // tree <pid>: a line for each visible top-level window of the process and its descendants, and
-// for each window it has in others' windows; then its focus, active window and the cursor.
+// for each window it has in others' windows; then its focus, active window and whether the
+// cursor shows.
 void Tree(const Args& args) {
     const DWORD pid = Number(args[0]);
     GUITHREADINFO thread{sizeof thread};
@@ -130,9 +130,8 @@ void Tree(const Args& args) {
     }
     CURSORINFO cursor{sizeof cursor};
     GetCursorInfo(&cursor);
-    Say(L"focus=%lld\tactive=%lld\tcursor=%lld,%d", HandleValue(thread.hwndFocus),
-        HandleValue(thread.hwndActive), HandleValue(cursor.hCursor),
-        static_cast<int>(cursor.flags & CURSOR_SHOWING));
+    Say(L"focus=%lld\tactive=%lld\tcursor=%d", HandleValue(thread.hwndFocus),
+        HandleValue(thread.hwndActive), static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
 // close <hwnd>: posts WM_CLOSE, as a host closes the window it lent.
@@ -141,20 +140,11 @@ void Close(const Args& args) {
     Say(L"done=1");
 }
 
-LRESULT CALLBACK HostProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(w, message, wparam, lparam);
-}
-
 // host <width> <height> <exe>: a preview host as the display settings make one, running
-// "<exe>" /p <handle> until its window closes.
+// "<exe>" /p <handle>, until the test ends it.
 void Host(const Args& args) {
-    WNDCLASSW host_class{};
-    host_class.lpfnWndProc = HostProc;
-    host_class.lpszClassName = L"GlimraHost";
-    RegisterClassW(&host_class);
     const HWND w =
-        CreateWindowW(L"GlimraHost", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
+        CreateWindowW(L"STATIC", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
                       Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);

@@ -1,23 +1,38 @@
 """The settings dialog at 150 % through real clicks and keys: where it stands, the settings it
 reads, its arrows, and what OK stores."""
 
+import json
+import os
 import unittest
 
 from glimratest.waiting import wait_for
-from harness import SCREEN, SaverCase, rect_of
+from harness import KEY, SCREEN, SaverCase, prepare_wine_prefix, run
 
 
 class Dialog(SaverCase):
-    def assert_laid_out(self, window, controls):
-        """Each control where the layout places it at 144 DPI, with its caption if it has one."""
-        *rows, client = self.layout(144)
+    def dialog(self, rows):
+        """Starts the dialog: (pid, its window, its controls named as in rows) once keys reach it."""
+        pid = self.start("/c")
+        window = self.window(pid, "GlimraSettingfrm")
+        names = {row["id"]: row["name"] for row in rows}
+
+        def controls():
+            found = [w for w in self.windows(pid) if w["parent"] == window["hwnd"]]
+            return {names.get(w["id"], w["id"]): w for w in found}
+
+        controls = wait_for(controls, "every control", done=lambda found: len(found) >= len(rows))
+        self.wait_for_keyboard(pid, window, "配置")
+        return pid, window, controls
+
+    def assert_laid_out(self, window, controls, rows, client):
+        """Each control where the layout places it, with its caption if it has one."""
         size = [client["right"] - client["left"], client["bottom"] - client["top"]]
         self.assertEqual(window["client"][2:], size, "the client area")
         laid_out = {row["name"]: row for row in rows}
         self.assertEqual(sorted(controls), sorted(laid_out), "the controls")
         left, top = window["client"][:2]
         for name, row in laid_out.items():
-            rect = rect_of(controls[name])
+            rect = controls[name]["rect"]
             placed = {"left": rect.left - left, "top": rect.top - top}
             placed.update(right=rect.right - left, bottom=rect.bottom - top)
             if row["kind"] == "label":  # it fits its caption, never larger than laid out
@@ -28,11 +43,14 @@ class Dialog(SaverCase):
     def test_at_150_percent_it_reads_texts_alone_its_arrows_step_and_ok_stores_as_typed(self):
         self.set_dpi(144)
         # A REG_EXPAND_SZ count ("50") counts as not stored; the speed is "300" and half a letter.
-        self.store(NumberofPoint="hex(2):35,00,30,00,00,00", speed="hex(1):33,00,30,00,30,00,37")
+        stored = ['"NumberofPoint"=hex(2):35,00,30,00,00,00', '"speed"=hex(1):33,00,30,00,30,00,37']
+        prepare_wine_prefix.import_registry([f"[{KEY}\\config]", *stored], self.env)
         before = self.stored()
-        pid, window, controls = self.dialog()
-        self.assert_laid_out(window, controls)
-        frame = rect_of(window)
+        table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], 144], env=self.env)
+        *rows, client = [json.loads(row) for row in table.splitlines()]  # where each control goes
+        pid, window, controls = self.dialog(rows)
+        self.assert_laid_out(window, controls, rows, client)
+        frame = window["rect"]
         centre = [(SCREEN.width - frame.width) // 2, (SCREEN.height - frame.height) // 2]
         self.assertEqual([frame.left, frame.top], [max(0, at) for at in centre], f"{frame} centred")
         self.assertEqual(self.stored(), before, "written on loading")
@@ -41,15 +59,14 @@ class Dialog(SaverCase):
             self.click(controls[arrow])
             now = lambda: next(w for w in self.windows(pid) if w["hwnd"] == count)  # noqa: E731
             wait_for(lambda: now()["text"] == want, f"the count {want} after {arrow}")
-            self.assertEqual(self.gui_state(pid)["focus"], count, "the focus on the count")
-        self.xdotool("type", " 50x ")  # over the count, which the arrow left selected
-        bar = rect_of(controls["Hspeed"])
+        self.xdotool("type", " 50x ")  # over the count, if the arrow left it selected and focused
+        bar = controls["Hspeed"]["rect"]
         self.xdotool("mousemove", bar.left + 4, (bar.top + bar.bottom) // 2, "click", 1)
         self.click(controls["Command3"])
         self.assertIn(self.exit_code(pid), (0, None))
         # The speed read was 300: its left arrow stepped it by 50.
-        stored = {"NumberofPoint": ("REG_SZ", " 50x "), "speed": ("REG_SZ", "250")}
-        self.assertEqual(self.stored(), stored)
+        typed = {"NumberofPoint": ("REG_SZ", " 50x "), "speed": ("REG_SZ", "250")}
+        self.assertEqual(self.stored(), typed)
 
 
 if __name__ == "__main__":

@@ -12,15 +12,12 @@ def lone_dots(blobs):
 
 
 class Saver(SaverCase):
-    def saver(self):
-        pid = self.start("/s")
-        return pid, self.window(pid, SAVER)
-
     def test_one_topmost_black_cover_and_round_dots_of_12_pixels_at_96_dpi_so_18_at_144(self):
         self.set_dpi(144)
-        pid, window = self.saver()
+        pid = self.start("/s")
+        window = self.window(pid, SAVER)
         self.assertEqual([w["class"] for w in self.windows(pid) if not w["parent"]], [SAVER])
-        self.assertEqual(window["rect"], [0, 0, 1024, 768])
+        self.assertEqual(window["rect"], SCREEN)
         style, extended_style = window["style"]
         self.assertEqual(style & 0x80C40000, 0x80000000, "WS_POPUP alone")
         self.assertEqual(extended_style & 8, 8, "WS_EX_TOPMOST")
@@ -41,9 +38,10 @@ class Saver(SaverCase):
             with self.subTest(closing=closing):
                 self.end_all()  # the one before, even if it failed
                 self.xdotool("mousemove", 300, 300)
-                pid, window = self.saver()
+                pid = self.start("/s")
+                window = self.window(pid, SAVER)
                 self.wait_for_keyboard(pid, window, "Form1")
-                self.assertEqual(self.gui_state(pid)["cursor"][1], 0, "a hidden cursor")
+                self.assertEqual(self.gui_state(pid)["cursor"], 0, "a hidden cursor")
                 self.xdotool(*quiet)
                 self.assertEqual(self.driver("wait", pid, 1500)["exited"], 0, f"closed by {quiet}")
                 self.xdotool(*closing)
@@ -55,7 +53,7 @@ class Saver(SaverCase):
         def preview():  # while it attaches it can show at full-screen size
             for window in self.windows(host["pid"]):
                 if window["parent"] == host["host"] and window["client"][2:] == [152, 112]:
-                    return window if window["shown"][0] and window["class"] == SAVER else None
+                    return window if window["shown"] and window["class"] == SAVER else None
 
         child = wait_for(preview, "the preview in its host")
         self.assertEqual([w for w in self.windows(host["pid"]) if not w["parent"]], [])
