@@ -58,7 +58,7 @@ class Dialog(SaverCase):
         for arrow, want in (("CmdChange(0)", "31"), ("CmdChange(1)", "30")):
             self.click(controls[arrow])
             now = lambda: next(w for w in self.windows(pid) if w["hwnd"] == count)  # noqa: E731
-            wait_for(lambda: now()["text"] == want, f"the count {want} after {arrow}")
+            wait_for(now, f"the count {want} after {arrow}", done=lambda box: box["text"] == want)
         self.xdotool("type", " 50x ")  # over the count, if the arrow left it selected and focused
         bar = controls["Hspeed"]["rect"]
         self.xdotool("mousemove", bar.left + 4, (bar.top + bar.bottom) // 2, "click", 1)
