@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Instructions a tick, lumeck "/s" against the bare painter, counted by callgrind.
 
-    bench/tick_instructions.py x11|wayland [seconds]   (default 20 s)
+    bench/tick_instructions.py x11|wayland [seconds]   (default 20 s; needs valgrind)
 
 Each program runs alone under callgrind on the display of bench/saver_ratio.py; the counts
 are zeroed once it has settled (8 s: valgrind starts slowly) and dumped `seconds` later, so
@@ -12,6 +12,7 @@ are shown too: the tick (painting and presenting) and the reading of the display
 """
 import glob
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -19,7 +20,15 @@ import time
 
 import saver_ratio
 
-PARTS = ("OnTimer()", "BeforePoll()", "AfterPoll(short)", "Present()", "createpoint(")
+# lumeck's parts, inclusive: the tick, of it the new dot and the Wayland commit; the send
+# before the poll and the reading after it.
+PARTS = (
+    ("tick", "::OnTimer()"),
+    ("new dot", "::createpoint("),
+    ("commit", "::Present()"),
+    ("before the poll", "::BeforePoll()"),
+    ("after the poll", "::AfterPoll(short)"),
+)
 
 
 def count(command, env, seconds, folder):
@@ -34,10 +43,12 @@ def count(command, env, seconds, folder):
     subprocess.run(
         ["callgrind_control", "--zero", str(process.pid)], check=True, capture_output=True
     )
+    start = time.monotonic()
     time.sleep(seconds)
     subprocess.run(
         ["callgrind_control", "--dump", str(process.pid)], check=True, capture_output=True
     )
+    ticks = (time.monotonic() - start) * 10
     process.terminate()
     process.wait()
     dump = sorted(glob.glob(output + ".*"))[0]
@@ -47,16 +58,18 @@ def count(command, env, seconds, folder):
         capture_output=True,
         text=True,
     ).stdout
-    lines = [line for line in report.splitlines() if "(" in line and line.strip()[:1].isdigit()]
+    lines = [
+        line for line in report.splitlines() if line.strip()[:1].isdigit() and "=>" not in line
+    ]
     total = int(report.split(" (100.0%)  PROGRAM TOTALS")[0].split()[-1].replace(",", ""))
     parts = {}
-    for part in PARTS:
-        found = [line for line in lines if part in line and "thunk" not in line]
+    for part, name in PARTS:
+        found = [int(line.split()[0].replace(",", "")) for line in lines if name in line]
         if found:
-            parts[part] = int(found[0].split()[0].replace(",", ""))
+            parts[part] = max(found)  # a thunk or a lambda around it counts the same or less
     for leftover in glob.glob(output + "*"):
         os.remove(leftover)
-    return total, parts
+    return total / ticks, {part: value / ticks for part, value in parts.items()}
 
 
 def main():
@@ -68,16 +81,16 @@ def main():
         out.write("[config]\nNumberofPoint=30\nspeed=100\n")
     display = saver_ratio.Xvfb(folder) if system == "x11" else saver_ratio.Sway(folder)
     try:
-        ticks = seconds * 10
         for name, command in (
             ("lumeck", [saver_ratio.LUMECK, "/s"]),
             ("bare painter", [saver_ratio.BARE[system]]),
         ):
             total, parts = count(command, display.env, seconds, folder)
-            shown = ", ".join("%s %d" % (part, value / ticks) for part, value in parts.items())
-            print("%s: %d instructions a tick%s" % (name, total / ticks, shown and "; " + shown))
+            shown = ", ".join("%s %d" % (part, value) for part, value in parts.items())
+            print("%s: %d instructions a tick%s" % (name, total, shown and "; " + shown))
     finally:
         display.stop()
+        shutil.rmtree(folder)
 
 
 if __name__ == "__main__":
