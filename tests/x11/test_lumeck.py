@@ -135,9 +135,9 @@ class Saver(x11.Case):
             with self.subTest(depth=depth, args=args):
                 server = displays.start_xvfb("-screen", "0", f"1024x768x{depth}")
                 self.addCleanup(server.stop)
-                process = Started(
-                    [os.environ["GLIMRA_LUMECK"], *args], env=server.env(x11.env(self.state))
-                )
+                lumeck = [os.environ["GLIMRA_LUMECK"], *args]
+                # On this display, with the fixture's settings and runtime folders.
+                process = Started(lumeck, env=server.env(x11.env(self.state)))
                 self.addCleanup(process.end)
                 self.assertTrue(poll(lambda: pictures.blobs(server.env())), "all black")
                 os.kill(server.pid, signal.SIGSTOP)
