@@ -162,14 +162,20 @@ class Sway:
         self.sway.stop()
 
 
-def main():
-    system = sys.argv[1] if len(sys.argv) > 1 else "x11"
-    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
-    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+def settings_folder():
+    """A new configuration folder whose settings give 30 dots at 100 ms."""
     folder = tempfile.mkdtemp(prefix="glimra-bench-")
     os.makedirs(os.path.join(folder, "Vestrel"))
     with open(os.path.join(folder, "Vestrel/settings.ini"), "w") as out:
         out.write("[config]\nNumberofPoint=30\nspeed=100\n")
+    return folder
+
+
+def main():
+    system = sys.argv[1] if len(sys.argv) > 1 else "x11"
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
+    rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    folder = settings_folder()
     display = Xvfb(folder) if system == "x11" else Sway(folder)
     try:
         commands = {"bare": [BARE[system]], "lumeck": [LUMECK, "/s"]}

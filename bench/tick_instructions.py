@@ -15,7 +15,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import saver_ratio
@@ -75,10 +74,7 @@ def count(command, env, seconds, folder):
 def main():
     system = sys.argv[1] if len(sys.argv) > 1 else "x11"
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 20
-    folder = tempfile.mkdtemp(prefix="glimra-bench-")
-    os.makedirs(os.path.join(folder, "Vestrel"))
-    with open(os.path.join(folder, "Vestrel/settings.ini"), "w") as out:
-        out.write("[config]\nNumberofPoint=30\nspeed=100\n")
+    folder = saver_ratio.settings_folder()
     display = saver_ratio.Xvfb(folder) if system == "x11" else saver_ratio.Sway(folder)
     try:
         for name, command in (
