@@ -9,9 +9,11 @@ import tempfile
 from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.waiting import wait_for
 
-CONFIG = (
-    "xwayland disable\noutput * bg #ff00ff solid_color\noutput HEADLESS-1 resolution 1024x768\n"
-)
+CONFIG = """xwayland disable
+default_floating_border none
+output * bg #ff00ff solid_color
+output HEADLESS-1 resolution 1024x768
+"""
 
 
 class Sway:
