@@ -164,7 +164,7 @@ class OnSway(unittest.TestCase):
         x, y = (logo["left"] + logo["right"]) // 2, (logo["top"] + logo["bottom"]) // 2
         areas = {  # "X,Y WxH" in the layout, where the dialog's client area is at its corner
             "the logo": f"{logo['left']},{logo['top']} 33x33",
-            "the hand's palm": f"{x - 5},{y + 4} 4x16",  # the arrow has none left of its tip
+            "the hand's palm": f"{x - 5},{y + 12} 2x8",  # the arrow has none left of its tip
             "the tooltip": f"{x - 10},{y + 32} 20x8",
         }
         statement = f"Glimra 屏幕保护程序由 {product.maker()['name']} 制作。"
