@@ -23,8 +23,7 @@ def call(command, env=None, input=None, timeout=300, text=True):
     False. Its stderr goes through a file, not a pipe: a program that the helper starts may
     inherit that descriptor (as Wine's programs do) and would hold a pipe open after it ended."""
     command = [str(part) for part in command]
-    if isinstance(input, str):
-        input = input.encode()
+    input = input.encode() if isinstance(input, str) else input
     with tempfile.TemporaryFile() as stderr:
         try:
             done = subprocess.run(
