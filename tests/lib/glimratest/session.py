@@ -42,8 +42,7 @@ def window_of(process, role, name, timeout=60):
     try:
         return wait_for(lambda: windows().get((role, name)), f"the {role} {name!r}", timeout)
     except AssertionError:
-        seen = list(windows())
-        raise process.failure(f"showed no {role} {name!r}; its windows: {seen}") from None
+        raise process.failure(f"showed no {role} {name!r}; windows: {list(windows())}") from None
 
 
 def descendants(node):
