@@ -79,7 +79,6 @@ Int NearestInteger(double value) {
 }  // namespace
 
 std::int16_t CInt(double value) { return NearestInteger<std::int16_t>(value); }
-std::int32_t CLng(double value) { return NearestInteger<std::int32_t>(value); }
 
 std::wstring NumberText(double value) {
     if (value == 0.0) return L"0";  // also for -0

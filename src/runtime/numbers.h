@@ -19,7 +19,6 @@ double Val(std::wstring_view text);
 // The nearest integer, ties to even; raises the overflow error beyond the type's range
 // (and for NaN).
 std::int16_t CInt(double value);
-std::int32_t CLng(double value);
 
 // The general decimal form: no leading blank, "-" first when negative, whole numbers
 // without a separator ("31", "-4"), fractions with up to 15 significant digits

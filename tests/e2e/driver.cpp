@@ -44,13 +44,6 @@ DWORD ProcessOf(HWND window) {
     return pid;
 }
 
-LRESULT Send(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0, UINT ms = 5000) {
-    DWORD_PTR result = 0;
-    const bool answered =
-        SendMessageTimeoutW(window, message, wparam, lparam, SMTO_ABORTIFHUNG, ms, &result);
-    return answered ? result : -1;
-}
-
 // Starts exe with exactly this command line and no standard handles, so that it holds none of
 // the caller's pipes.
 PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command) {
@@ -98,7 +91,9 @@ void Wait(const Args& args) {
 void Describe(HWND w) {
     wchar_t name[64] = {}, text[1024] = {};
     GetClassNameW(w, name, 64);
-    Send(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR length = 0;  // a hung window answers nothing, and keeps the empty text
+    SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &length);
     std::replace_if(
         text, text + 1024, [](wchar_t c) { return c && c < L' '; }, L' ');  // 1 field
     RECT rect{}, client{};
@@ -107,15 +102,12 @@ void Describe(HWND w) {
     POINT origin{};
     ClientToScreen(w, &origin);
     const HWND parent = GetAncestor(w, GA_PARENT);
-    const long long style = GetWindowLongW(w, GWL_STYLE) & 0xFFFFFFFFLL;
-    const bool bar = !lstrcmpiW(name, L"ScrollBar");
-    const std::wstring extra = bar ? L"\tscroll=" + std::to_wstring(Send(w, SBM_GETPOS)) : L"";
-    Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lld,%ld"
-        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d,%d%ls\ttext=%ls",
+    Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lu,%lu"
+        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d\ttext=%ls",
         HandleValue(w), parent == GetDesktopWindow() ? 0 : HandleValue(parent), GetDlgCtrlID(w),
-        name, style, GetWindowLongW(w, GWL_EXSTYLE), rect.left, rect.top, rect.right, rect.bottom,
-        origin.x, origin.y, client.right, client.bottom, IsWindowVisible(w), IsWindowEnabled(w),
-        extra.c_str(), text);
+        name, static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)),
+        static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE)), rect.left, rect.top, rect.right,
+        rect.bottom, origin.x, origin.y, client.right, client.bottom, IsWindowVisible(w), text);
 }
 
 void DescribeTree(HWND w, DWORD pid, bool all) {
@@ -127,7 +119,8 @@ void DescribeTree(HWND w, DWORD pid, bool all) {
 }
 
 // tree <pid>: a line for each visible top-level window of the process and its descendants, and
-// for each window it has in others' windows; then its focus, active window and the cursor.
+// for each window it has in others' windows; then its focus, active window and whether the
+// cursor shows.
 void Tree(const Args& args) {
     const DWORD pid = Number(args[0]);
     GUITHREADINFO thread{sizeof thread};
@@ -137,50 +130,21 @@ void Tree(const Args& args) {
     }
     CURSORINFO cursor{sizeof cursor};
     GetCursorInfo(&cursor);
-    Say(L"focus=%lld\tactive=%lld\tcursor=%lld,%d", HandleValue(thread.hwndFocus),
-        HandleValue(thread.hwndActive), HandleValue(cursor.hCursor),
-        static_cast<int>(cursor.flags & CURSOR_SHOWING));
+    Say(L"focus=%lld\tactive=%lld\tcursor=%d", HandleValue(thread.hwndFocus),
+        HandleValue(thread.hwndActive), static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
-// msg post|send <hwnd> <message> <wparam> <lparam, or =text to point to>
-void Message(const Args& args) {
-    const std::wstring text = args[4].substr(1);
-    const bool points_to_text = args[4][0] == L'=';
-    const LPARAM lparam = points_to_text ? reinterpret_cast<LPARAM>(text.c_str()) : Number(args[4]);
-    const HWND window = WindowOf(args[1]);
-    const UINT message = Number(args[2]);
-    const WPARAM wparam = Number(args[3]);
-    Need(args[0] == L"post" ? PostMessageW(window, message, wparam, lparam)
-                            : Send(window, message, wparam, lparam) != -1,
-         L"message");
+// close <hwnd>: posts WM_CLOSE, as a host closes the window it lent.
+void Close(const Args& args) {
+    Need(PostMessageW(WindowOf(args[0]), WM_CLOSE, 0, 0), L"WM_CLOSE");
     Say(L"done=1");
-}
-
-// ticks <hwnd> <count>: posts WM_TIMER count times, then sends WM_NULL, which returns once the
-// target has handled them all.
-void Ticks(const Args& args) {
-    const HWND window = WindowOf(args[0]);
-    for (long long tick = 0; tick < Number(args[1]); ++tick) {
-        Need(PostMessageW(window, WM_TIMER, 1, 0), L"WM_TIMER");
-    }
-    Need(Send(window, WM_NULL, 0, 0, 60000) != -1, L"WM_NULL");
-    Say(L"done=1");
-}
-
-LRESULT CALLBACK HostProc(HWND w, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(w, message, wparam, lparam);
 }
 
 // host <width> <height> <exe>: a preview host as the display settings make one, running
-// "<exe>" /p <handle> until its window closes.
+// "<exe>" /p <handle>, until the test ends it.
 void Host(const Args& args) {
-    WNDCLASSW host_class{};
-    host_class.lpfnWndProc = HostProc;
-    host_class.lpszClassName = L"GlimraHost";
-    RegisterClassW(&host_class);
     const HWND w =
-        CreateWindowW(L"GlimraHost", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
+        CreateWindowW(L"STATIC", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
                       Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
@@ -199,8 +163,11 @@ int main() {
         const wchar_t* name;
         void (*run)(const Args&);
         int arguments;  // at least
-    } commands[] = {{L"run", Run, 2},     {L"wait", Wait, 2},   {L"tree", Tree, 1},
-                    {L"msg", Message, 5}, {L"ticks", Ticks, 2}, {L"host", Host, 3}};
+    } commands[] = {{L"run", Run, 2},
+                    {L"wait", Wait, 2},
+                    {L"tree", Tree, 1},
+                    {L"close", Close, 1},
+                    {L"host", Host, 3}};
     for (const auto& command : commands) {
         if (count >= 2 + command.arguments && std::wstring(argv[1]) == command.name) {
             command.run(Args(argv + 2, argv + count));
@@ -208,5 +175,5 @@ int main() {
         }
     }
     SetLastError(ERROR_INVALID_PARAMETER);
-    Need(false, L"usage: driver run|wait|tree|msg|ticks|host ...");
+    Need(false, L"usage: driver run|wait|tree|close|host ...");
 }

@@ -22,11 +22,8 @@ DRIVER = os.environ["GLIMRA_DRIVER"]
 WINE_SCR = "Z:" + SCR.replace("/", "\\")
 KEY = r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Vestrel"
 SAVER = "GlimraForm1"
-DIALOG = "GlimraSettingfrm"
 BOX = "#32770"
 SCREEN = pictures.Rect(0, 0, 1024, 768)
-WM_CLOSE = 0x10
-SBM_SETPOS = 0xE0
 
 
 def wine_env(state):
@@ -44,34 +41,29 @@ def setup():
     work = tempfile.mkdtemp(prefix="glimra-e2e-")
     # A white root: anything the saver fails to cover shows up.
     server = displays.start_xvfb("-screen", "0", "1024x768x24", "-wr")
-    state = {"work": work, "prefix": work + "/prefix", "server": server.__dict__, "wineserver": 0}
-    STATE.write_text(json.dumps(state))
-    wineserver = processes.Started(["wineserver", "-f", "-p"], env=wine_env(state))
-    state["wineserver"] = wineserver.pid
+    state = {"work": work, "prefix": work + "/prefix", "server": server.__dict__}
+    state["wineserver"] = processes.Started(["wineserver", "-f", "-p"], env=wine_env(state)).pid
     STATE.write_text(json.dumps(state))
     # No window manager: no wait for one at every close, and focus follows new windows.
-    no_manager = [r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Managed"="N"', ""]
-    no_crash_dialog = [
-        r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]",
-        '"ShowCrashDialog"=dword:00000000',
-    ]
-    prepare_wine_prefix.prepare(wine_env(state), no_manager + no_crash_dialog)
+    lines = [r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Managed"="N"', ""]
+    lines += [r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000']
+    prepare_wine_prefix.prepare(wine_env(state), lines)
 
 
 def cleanup():
     if not STATE.exists():
         return
     state = json.loads(STATE.read_text())
-    if state["wineserver"]:
-        run(["wineserver", "-k"], env=wine_env(state), check=False, timeout=60)
-        processes.end_pid(state["wineserver"], "wineserver")
+    run(["wineserver", "-k"], env=wine_env(state), check=False, timeout=60)
+    processes.end_pid(state["wineserver"], "wineserver")
     displays.XServer(**state["server"]).stop()
     shutil.rmtree(state["work"], ignore_errors=True)
     STATE.unlink()
 
 
 def parse(line):
-    """A driver answer: tab-separated key=value fields, numbers (joined by commas) as ints."""
+    """A driver answer: tab-separated key=value fields, numbers (joined by commas) as ints, a
+    window's rect as a Rect."""
     fields = {}
     for field in line.rstrip("\n").split("\t"):
         key, value = field.split("=", 1)
@@ -79,11 +71,9 @@ def parse(line):
         fields[key] = value
         if key not in ("text", "class", "error") and all(n.lstrip("-").isdigit() for n in numbers):
             fields[key] = [int(n) for n in numbers] if len(numbers) > 1 else int(value)
+    if "rect" in fields:
+        fields["rect"] = pictures.Rect(*fields["rect"])
     return fields
-
-
-def rect_of(window):
-    return pictures.Rect(*window["rect"])
 
 
 class SaverCase(unittest.TestCase):
@@ -105,6 +95,10 @@ class SaverCase(unittest.TestCase):
         """The driver's answer as a dict, for tree a list; a failure shows its status and stderr."""
         command = ["wine", DRIVER, *args]
         done = processes.call(command, env=self.env, timeout=600)
+        if "failed to map the shared user data" in done.stderr:
+            # Debian's Wine has no preloader: now and then the address-space layout takes the
+            # fixed page Wine needs, and nothing ran; a second start finds it free.
+            done = processes.call(command, env=self.env, timeout=600)
         rows = [parse(line) for line in done.stdout.splitlines()]
         if check and (not rows or "error" in rows[-1] or done.returncode != 0):
             error = rows[-1] if rows else "no answer"
@@ -139,25 +133,24 @@ class SaverCase(unittest.TestCase):
 
         host = wait_for(answer, "the preview host")
         self.pids.append(host["pid"])
-        self.addCleanup(self.driver, "msg", "post", host["host"], WM_CLOSE, 0, 0, check=False)
+        self.addCleanup(self.driver, "close", host["host"], check=False)
         return host
 
     def gui_state(self, pid):
         return self.driver("tree", pid)[-1]
 
-    def wait_for_keyboard(self, pid, window, titles):
+    def wait_for_keyboard(self, pid, window, title):
         """Waits until keys reach the window: it is the active window, and X gives the focus to a
-        window of the process titled as the regex titles (Wine hands a key to the thread's focus).
-        """
+        window titled title (Wine hands a key to the thread's focus)."""
         active = lambda: self.gui_state(pid)["active"] == window["hwnd"]  # noqa: E731
-        wait_for(active, f"{titles} to be the active window")
+        wait_for(active, f"{title} to be the active window")
 
         def focused():
             focus = run(["xdotool", "getwindowfocus"], env=self.env, check=False).split()
-            search = ["xdotool", "search", "--name", f"^({titles})$"]
+            search = ["xdotool", "search", "--name", f"^{title}$"]
             return focus and focus[0] in run(search, env=self.env, check=False).split()
 
-        wait_for(focused, f"the X input focus on {titles}")
+        wait_for(focused, f"the X input focus on {title}")
 
     def windows(self, pid):
         return self.driver("tree", pid)[:-1]
@@ -176,46 +169,8 @@ class SaverCase(unittest.TestCase):
         self.assertEqual(answer["exited"], 1, f"{pid} runs on")
         return answer.get("code")
 
-    def controls(self, pid, window):
-        """The window's controls by their names in the layout."""
-        names = {row["id"]: row["name"] for row in self.layout()[:-1]}
-        found = [w for w in self.windows(pid) if w["parent"] == window["hwnd"]]
-        return {names.get(w["id"], w["id"]): w for w in found}
-
-    def layout(self, dpi=96):
-        """Where the product places each control at dpi; the last row is the client area."""
-        table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], dpi], env=self.env)
-        return [json.loads(row) for row in table.splitlines()]
-
-    def assert_layout(self, window, controls, dpi):
-        """Each control where the product places it at dpi, with its caption."""
-        *rows, client = self.layout(dpi)
-        size = [client["right"] - client["left"], client["bottom"] - client["top"]]
-        self.assertEqual(window["client"][2:], size, f"the client area at {dpi}")
-        self.assertEqual(sorted(controls), sorted(row["name"] for row in rows))
-        left, top = window["client"][:2]
-        for row in rows:
-            rect = rect_of(controls[row["name"]])
-            placed = (rect.left - left, rect.top - top, rect.right - left, rect.bottom - top)
-            for edge, at in zip(("left", "top", "right", "bottom"), placed):
-                if row["kind"] == "label" and edge in ("right", "bottom"):
-                    at = min(at, row[edge])  # a label fits its caption, never less than laid out
-                self.assertEqual(at, row[edge], f"{row['name']}'s {edge} at {dpi}")
-            caption = controls[row["name"]]["text"] if row["caption"] else ""
-            self.assertEqual(caption, row["caption"], f"{row['name']}'s caption")
-
-    def dialog(self):
-        """Starts the dialog: (pid, its window, its controls by name), once all are there."""
-        pid = self.start("/c")
-        window = self.window(pid, DIALOG)
-        every = len(self.layout()) - 1
-        controls = lambda: self.controls(pid, window)  # noqa: E731
-        controls = wait_for(controls, "every control", done=lambda found: len(found) >= every)
-        self.wait_for_keyboard(pid, window, "配置")  # so that clicks and keys reach it
-        return pid, window, controls
-
     def click(self, window):
-        rect = rect_of(window)
+        rect = window["rect"]
         middle = ((rect.left + rect.right) // 2, (rect.top + rect.bottom) // 2)
         self.xdotool("mousemove", *middle, "click", 1)
 
@@ -228,13 +183,6 @@ class SaverCase(unittest.TestCase):
 
         desktop(f'"LogPixels"=dword:{dpi:08x}', '"DpiScalingVer"=dword:00001018')
         self.addCleanup(desktop, '"LogPixels"=dword:00000060', '"DpiScalingVer"=-')
-
-    def store(self, **values):
-        """Stores each value: a text as REG_SZ, a tuple as regedit writes data ("dword:...")."""
-        lines = [f"[{KEY}\\config]"]
-        for name, value in values.items():
-            lines.append(f'"{name}"=' + (f'"{value}"' if isinstance(value, str) else value[0]))
-        prepare_wine_prefix.import_registry(lines, self.env)
 
     def stored(self):
         """{name: (type, text)} of the settings key's values, texts exactly as stored."""

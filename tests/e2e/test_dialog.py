@@ -1,57 +1,72 @@
-"""The settings dialog through real clicks: where it stands at 150 %, its handlers, and the
-settings it reads and writes."""
+"""The settings dialog at 150 % through real clicks and keys: where it stands, the settings it
+reads, its arrows, and what OK stores."""
 
+import json
+import os
 import unittest
 
 from glimratest.waiting import wait_for
-from harness import KEY, SBM_SETPOS, SCREEN, SaverCase, rect_of, run
-
-WM_SETTEXT = 0x0C
+from harness import KEY, SCREEN, SaverCase, prepare_wine_prefix, run
 
 
 class Dialog(SaverCase):
-    def set(self, controls, count, speed):
-        self.driver("msg", "send", controls["TxtNum"]["hwnd"], WM_SETTEXT, 0, "=" + count)
-        self.driver("msg", "send", controls["Hspeed"]["hwnd"], SBM_SETPOS, speed, 1)
+    def dialog(self, rows):
+        """Starts the dialog: (pid, its window, its controls named as in rows) once keys reach it."""
+        pid = self.start("/c")
+        window = self.window(pid, "GlimraSettingfrm")
+        names = {row["id"]: row["name"] for row in rows}
 
-    def test_at_150_percent_it_is_laid_out_and_centred_on_the_work_area(self):
+        def controls():
+            found = [w for w in self.windows(pid) if w["parent"] == window["hwnd"]]
+            return {names.get(w["id"], w["id"]): w for w in found}
+
+        controls = wait_for(controls, "every control", done=lambda found: len(found) >= len(rows))
+        self.wait_for_keyboard(pid, window, "配置")
+        return pid, window, controls
+
+    def assert_laid_out(self, window, controls, rows, client):
+        """Each control where the layout places it, with its caption if it has one."""
+        size = [client["right"] - client["left"], client["bottom"] - client["top"]]
+        self.assertEqual(window["client"][2:], size, "the client area")
+        laid_out = {row["name"]: row for row in rows}
+        self.assertEqual(sorted(controls), sorted(laid_out), "the controls")
+        left, top = window["client"][:2]
+        for name, row in laid_out.items():
+            rect = controls[name]["rect"]
+            placed = {"left": rect.left - left, "top": rect.top - top}
+            placed.update(right=rect.right - left, bottom=rect.bottom - top)
+            if row["kind"] == "label":  # it fits its caption, never larger than laid out
+                placed.update({edge: min(placed[edge], row[edge]) for edge in ("right", "bottom")})
+            placed["caption"] = controls[name]["text"] if row["caption"] else ""
+            self.assertEqual(placed, {key: row[key] for key in placed}, name)
+
+    def test_at_150_percent_it_reads_texts_alone_its_arrows_step_and_ok_stores_as_typed(self):
         self.set_dpi(144)
-        pid, window, controls = self.dialog()
-        self.assertEqual(window["client"][2:], [530, 254], "the client area at 144 DPI")
-        self.assert_layout(window, controls, 144)
-        frame = rect_of(window)
+        # A REG_EXPAND_SZ count ("50") counts as not stored; the speed is "300" and half a letter.
+        stored = ['"NumberofPoint"=hex(2):35,00,30,00,00,00', '"speed"=hex(1):33,00,30,00,30,00,37']
+        prepare_wine_prefix.import_registry([f"[{KEY}\\config]", *stored], self.env)
+        before = self.stored()
+        table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], 144], env=self.env)
+        *rows, client = [json.loads(row) for row in table.splitlines()]  # where each control goes
+        pid, window, controls = self.dialog(rows)
+        self.assert_laid_out(window, controls, rows, client)
+        frame = window["rect"]
         centre = [(SCREEN.width - frame.width) // 2, (SCREEN.height - frame.height) // 2]
         self.assertEqual([frame.left, frame.top], [max(0, at) for at in centre], f"{frame} centred")
-
-    def test_arrows_step_the_count_and_ok_stores_the_texts_as_they_stand(self):
-        pid, window, controls = self.dialog()
+        self.assertEqual(self.stored(), before, "written on loading")
         count = controls["TxtNum"]["hwnd"]
-        self.set(controls, "30", 500)
         for arrow, want in (("CmdChange(0)", "31"), ("CmdChange(1)", "30")):
             self.click(controls[arrow])
             now = lambda: next(w for w in self.windows(pid) if w["hwnd"] == count)  # noqa: E731
-            wait_for(lambda: now()["text"] == want, f"the count {want} after {arrow}")
-            self.assertEqual(self.gui_state(pid)["focus"], count, "the focus on the count")
-        self.set(controls, " 50x ", 100)
+            wait_for(now, f"the count {want} after {arrow}", done=lambda box: box["text"] == want)
+        self.xdotool("type", " 50x ")  # over the count, if the arrow left it selected and focused
+        bar = controls["Hspeed"]["rect"]
+        self.xdotool("mousemove", bar.left + 4, (bar.top + bar.bottom) // 2, "click", 1)
         self.click(controls["Command3"])
         self.assertIn(self.exit_code(pid), (0, None))
-        stored = {"NumberofPoint": ("REG_SZ", " 50x "), "speed": ("REG_SZ", "100")}
-        self.assertEqual(self.stored(), stored)
-
-    def test_reading_takes_only_texts_and_never_writes(self):
-        for stored, count, speed in (
-            ({"NumberofPoint": ("hex(2):35,00,30,00,00,00",)}, "30", 500),  # "50", REG_EXPAND_SZ
-            ({"speed": ("hex(1):33,00,30,00,30,00,37",)}, "30", 300),  # and half a character
-        ):
-            with self.subTest(stored=str(stored)[:60]):
-                self.end_all()  # the one before, even if it failed
-                run(["wine", "reg", "delete", KEY, "/f"], env=self.env, check=False)
-                self.store(**stored)
-                before = self.stored()
-                pid, _, controls = self.dialog()
-                self.assertEqual(controls["TxtNum"]["text"], count, "the count shown")
-                self.assertEqual(controls["Hspeed"]["scroll"], speed, "the speed shown")
-                self.assertEqual(self.stored(), before, "written")
+        # The speed read was 300: its left arrow stepped it by 50.
+        typed = {"NumberofPoint": ("REG_SZ", " 50x "), "speed": ("REG_SZ", "250")}
+        self.assertEqual(self.stored(), typed)
 
 
 if __name__ == "__main__":

@@ -33,8 +33,7 @@ int main(int argc, char** argv) {
     const auto width = static_cast<std::uint32_t>(std::stoul(argv[1]));
     const auto height = static_cast<std::uint32_t>(std::stoul(argv[2]));
     std::string action;
-    std::uint32_t x = 0;
-    std::uint32_t y = 0;
+    std::uint32_t x = 0, y = 0;
     for (std::uint32_t time = 0; std::cin >> action >> x >> y; time += 10) {
         zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
         zwlr_virtual_pointer_v1_frame(pointer);
@@ -47,5 +46,4 @@ int main(int argc, char** argv) {
         if (wl_display_roundtrip(display) < 0) return 1;
         std::cout << "ok" << std::endl;
     }
-    return 0;
 }

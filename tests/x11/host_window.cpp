@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
         CopyFromParent, input_only ? CWEventMask : CWBackPixel | CWEventMask, &attributes);
     XMapWindow(display, window);
     XSync(display, False);
-    if (mode == "grab") {
+    bool grabbed = mode == "grab";
+    if (grabbed) {
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
         XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
         XGrabPointer(display, window, False, 0, GrabModeAsync, GrabModeAsync, None, None,
@@ -34,7 +35,6 @@ int main(int argc, char** argv) {
         std::printf("%lu\n", window);
     }
     std::fflush(stdout);
-    bool grabbed = mode == "grab";
     int keys_after_release = 0;
     pollfd inputs[2] = {{0, POLLIN, 0}, {ConnectionNumber(display), POLLIN, 0}};
     for (char line[64]; poll(inputs, 2, -1) > 0;) {
@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
             XSync(display, False);
             grabbed = false;
         }
-        while (XPending(display) > 0) {
-            XEvent event;
+        for (XEvent event; XPending(display) > 0;) {
             XNextEvent(display, &event);
             keys_after_release += event.type == KeyPress && !grabbed;
         }
