@@ -26,6 +26,18 @@ BOX = "#32770"
 SCREEN = pictures.Rect(0, 0, 1024, 768)
 
 
+def wine(command, env, check=True):
+    """Runs a program under Wine; a failure shows its status and stderr. Debian's Wine has no
+    preloader: now and then the address-space layout takes the fixed page Wine needs and nothing
+    runs, so that start is made again."""
+    done = processes.call(["wine", *command], env=env, timeout=600)
+    if "failed to map the shared user data" in done.stderr:
+        done = processes.call(["wine", *command], env=env, timeout=600)
+    if check and done.returncode != 0:
+        raise HelperFailed(["wine", *command], done.returncode, done.stderr)
+    return done
+
+
 def wine_env(state):
     return displays.XServer(**state["server"]).env(
         WINEPREFIX=state["prefix"],
@@ -93,16 +105,14 @@ class SaverCase(unittest.TestCase):
 
     def driver(self, *args, check=True):
         """The driver's answer as a dict, for tree a list; a failure shows its status and stderr."""
-        command = ["wine", DRIVER, *args]
-        done = processes.call(command, env=self.env, timeout=600)
-        if "failed to map the shared user data" in done.stderr:
-            # Debian's Wine has no preloader: now and then the address-space layout takes the
-            # fixed page Wine needs, and nothing ran; a second start finds it free.
-            done = processes.call(command, env=self.env, timeout=600)
+        command = [DRIVER, *args]
+        done = wine(command, self.env, check=False)
         rows = [parse(line) for line in done.stdout.splitlines()]
         if check and (not rows or "error" in rows[-1] or done.returncode != 0):
             error = rows[-1] if rows else "no answer"
-            raise HelperFailed(command, done.returncode, done.stderr, f"answered {error}")
+            raise HelperFailed(
+                ["wine", *command], done.returncode, done.stderr, f"answered {error}"
+            )
         return rows if args[0] == "tree" else rows[0]
 
     def xdotool(self, *args):
@@ -186,9 +196,9 @@ class SaverCase(unittest.TestCase):
 
     def stored(self):
         """{name: (type, text)} of the settings key's values, texts exactly as stored."""
-        query = run(["wine", "reg", "query", KEY + r"\config"], env=self.env, check=False)
+        query = wine(["reg", "query", KEY + r"\config"], self.env)
         values = {}
-        for line in query.splitlines():
+        for line in query.stdout.splitlines():
             if "    REG_" in line:
                 name, kind, *text = line[4:].split("    ", 2)
                 values[name] = (kind, text[0] if text else "")

@@ -6,7 +6,7 @@ import os
 import unittest
 
 from glimratest.waiting import wait_for
-from harness import KEY, SCREEN, SaverCase, prepare_wine_prefix, run
+from harness import KEY, SCREEN, SaverCase, prepare_wine_prefix, wine
 
 
 class Dialog(SaverCase):
@@ -46,7 +46,7 @@ class Dialog(SaverCase):
         stored = ['"NumberofPoint"=hex(2):35,00,30,00,00,00', '"speed"=hex(1):33,00,30,00,30,00,37']
         prepare_wine_prefix.import_registry([f"[{KEY}\\config]", *stored], self.env)
         before = self.stored()
-        table = run(["wine", os.environ["GLIMRA_LAYOUT_TABLE"], 144], env=self.env)
+        table = wine([os.environ["GLIMRA_LAYOUT_TABLE"], "144"], self.env).stdout
         *rows, client = [json.loads(row) for row in table.splitlines()]  # where each control goes
         pid, window, controls = self.dialog(rows)
         self.assert_laid_out(window, controls, rows, client)

@@ -10,7 +10,6 @@ import shutil
 import tempfile
 import unittest
 
-from gi.repository import GLib
 from glimratest import displays, product, session
 from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.session import descendants, extents, focused, text_of, value_of, window_of
@@ -102,7 +101,13 @@ class DialogTest(unittest.TestCase):
                 role = ROLES.get(place["kind"], "panel")
                 self.assertEqual(node.getRoleName(), role, f"{name}'s role")
 
-    def test_arrows_step_the_count_select_it_and_focus_the_box_and_the_bar_steps(self):
+    def test_arrows_step_the_count_and_the_bar_and_the_logo_opens_the_address(self):
+        opened = self.home / "opened"
+        recorder = f"Exec=sh -c 'echo \"$1\" >{opened}' sh %u\n"
+        entry = "[Desktop Entry]\nType=Application\nName=Recorder\n" + recorder
+        (self.home / "data/applications/recorder.desktop").write_text(entry)
+        default = "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
+        (self.home / "config/mimeapps.list").write_text(default)
         self.open()
         box, bar = self.controls["TxtNum"], self.controls["Hspeed"]
         for before, arrow, after in (("30", 0, "31"), ("x" * 300, 1, "x" * 300)):
@@ -117,17 +122,27 @@ class DialogTest(unittest.TestCase):
             wait_for(lambda: value_of(bar) == start, f"the bar at {start}")
             self.click("Hspeed", dx)
             wait_for(lambda: value_of(bar) == want, f"the bar at {want}")
+        self.click("Image1")  # the browser opens beside the dialog, which stays
+        address = product.maker()["address"] + "\n"
+        got = lambda: opened.exists() and opened.read_text()  # noqa: E731
+        wait_for(lambda: got() == address, "the browser to get the address")
+        self.assertTrue(self.process.running(), "the dialog ended")
 
-    def test_ok_stores_the_text_verbatim_cancel_and_the_close_box_store_nothing(self):
-        for close, typed, shown_next in (
-            ("Command3", " 50 ", "50"),
+    def test_ok_stores_the_text_as_typed_through_a_link_cancel_and_the_close_box_nothing(self):
+        private = self.home / "private.ini"  # in another folder than the link
+        self.settings.symlink_to(private)
+        for close, typed, stored in (
+            ("Command3", " 50 ", "\\s50 "),  # the key file's escape of a leading blank
             ("Command4", "77", "40"),
             ("close box", "77", "40"),
         ):
             with self.subTest(close=close):
-                self.settings.write_text("[config]\nNumberofPoint=40\nspeed=2000\n")
+                private.write_text("[config]\nNumberofPoint=40\nspeed=2000\n")
+                private.chmod(0o600)
                 self.open()
                 box = self.controls["TxtNum"]
+                self.assertEqual(text_of(box), "40", "the count read")
+                self.assertEqual(value_of(self.controls["Hspeed"]), 2000, "the speed read")
                 box.queryEditableText().setTextContents(typed)
                 wait_for(lambda: text_of(box) == typed, f"the count {typed!r} typed")
                 if close == "close box":
@@ -135,29 +150,10 @@ class DialogTest(unittest.TestCase):
                 else:
                     self.click(close)
                 self.assertEqual(self.process.exit_status(60), 0)
-                keys = GLib.KeyFile()
-                keys.load_from_file(str(self.settings), GLib.KeyFileFlags.NONE)
-                stored = keys.get_string("config", "NumberofPoint")
-                self.assertEqual(stored, typed if close == "Command3" else "40", "the count")
-                self.assertEqual(keys.get_string("config", "speed"), "2000", "the speed")
-                self.open()  # the next start reads what was stored
-                self.assertEqual(text_of(self.controls["TxtNum"]), shown_next)
-                self.assertEqual(value_of(self.controls["Hspeed"]), 2000)
-                self.process.end()  # the instance lock goes with the process
-
-    def test_logo_opens_the_address_with_the_desktop_default_and_leaves_the_dialog(self):
-        opened = self.home / "opened"
-        recorder = f"Exec=sh -c 'echo \"$1\" >{opened}' sh %u\n"
-        entry = "[Desktop Entry]\nType=Application\nName=Recorder\n" + recorder
-        (self.home / "data/applications/recorder.desktop").write_text(entry)
-        default = "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-        (self.home / "config/mimeapps.list").write_text(default)
-        self.open()
-        self.click("Image1")
-        address = product.maker()["address"] + "\n"
-        got = lambda: opened.exists() and opened.read_text()  # noqa: E731
-        wait_for(lambda: got() == address, "the browser to get the address")
-        self.assertTrue(self.process.running(), "the dialog stays")
+                want = f"[config]\nNumberofPoint={stored}\nspeed=2000\n"
+                self.assertEqual(private.read_text(), want, "the stored file")
+                self.assertTrue(self.settings.is_symlink(), "the link was replaced")
+                self.assertEqual(oct(private.stat().st_mode & 0o777), "0o600", "the file's mode")
 
     def test_refused_write_shows_the_error_box_over_the_dialog_and_keeps_the_file(self):
         # Root writes anywhere, so the program runs as nobody, which cannot reach this

@@ -51,6 +51,11 @@ class Package(unittest.TestCase):
         stock_tags = {child.tag for mode in stock for child in mode}
         self.assertLessEqual({child.tag for child in ours}, stock_tags, "the mode's elements")
 
+    def test_the_unpacked_dialog_finds_its_module_silently_then_finds_no_display(self):
+        dialog = call([root + LUMECK], env={"HOME": root, "PATH": "/usr/bin:/bin"})
+        self.assertEqual(dialog.returncode, 1, dialog.stderr)
+        self.assertRegex(dialog.stderr, r"^lumeck: no display: [^\n]*\n$", "one line")
+
 
 class FromTheFiles(unittest.TestCase):
     def setUp(self):
@@ -79,16 +84,6 @@ class FromTheFiles(unittest.TestCase):
         self.assertEqual([fd for fd in fds if fd.endswith(".lock")], [], "open files")
         self.assertEqual(control(dashes + "deactivate"), 0, "deactivate")
         wait_for(lambda: not any(map(running, pids)), "the packaged lumeck to end")
-
-    def test_unpacked_statement_box_loads_the_module_beside_it(self):
-        env = self.server.env(HOME=self.home, XDG_RUNTIME_DIR=self.home)
-        box = Started([root + LUMECK, "/v"], env=env)
-        self.addCleanup(box.end)
-        search = ["xdotool", "search", "--name", "^声明$"]
-        wait_for(lambda: call(search, env).stdout or not box.running(), "the statement box")
-        self.assertTrue(box.running(), box.error_output())
-        with open(f"/proc/{box.pid}/maps") as maps:
-            self.assertIn(root + MODULE, maps.read())
 
     def test_xscreensaver_runs_it_by_name(self):
         with open(self.home + "/.xscreensaver", "w") as settings:

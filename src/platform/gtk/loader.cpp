@@ -24,10 +24,12 @@ std::string ExecutableFolder() {
     return executable.substr(0, executable.rfind('/'));
 }
 
-// Each candidate that fails says why on stderr, beside the error that follows. A module
-// whose GTK cannot start found no display: that ends the process, said once on stderr.
+// When no candidate loads, each says why on stderr, beside the error that follows; a miss
+// before a later candidate loads is the usual case of an installed tree and says nothing. A
+// module whose GTK cannot start found no display: that ends the process, said once on stderr.
 const GlimraModule* Load() {
     const std::string folder = ExecutableFolder();
+    std::string reasons;
     // The build tree keeps the module beside the executable; an installed tree keeps the
     // executable in libexec/xscreensaver and the module in the library folder.
     for (const std::string& candidate :
@@ -39,12 +41,13 @@ const GlimraModule* Load() {
                 ? reinterpret_cast<GlimraModuleEntry>(dlsym(library, kModuleEntryName))
                 : nullptr;
         if (entry == nullptr) {
-            std::fprintf(stderr, "lumeck: %s\n", dlerror());
+            reasons += std::string("lumeck: ") + dlerror() + "\n";
             continue;
         }
         if (const GlimraModule* module = entry()) return module;
         platform::EndWithoutDisplay();
     }
+    std::fputs(reasons.c_str(), stderr);
     return nullptr;
 }
 
