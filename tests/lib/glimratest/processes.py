@@ -23,18 +23,11 @@ def call(command, env=None, input=None, timeout=300, text=True):
     False. Its stderr goes through a file, not a pipe: a program that the helper starts may
     inherit that descriptor (as Wine's programs do) and would hold a pipe open after it ended."""
     command = [str(part) for part in command]
-    if isinstance(input, str):
-        input = input.encode()
+    input = input.encode() if isinstance(input, str) else input
     with tempfile.TemporaryFile() as stderr:
+        options = dict(env=env, input=input, stdout=subprocess.PIPE, stderr=stderr)
         try:
-            done = subprocess.run(
-                command,
-                env=env,
-                input=input,
-                stdout=subprocess.PIPE,
-                stderr=stderr,
-                timeout=timeout,
-            )
+            done = subprocess.run(command, timeout=timeout, **options)
         except subprocess.TimeoutExpired:
             stderr.seek(0)
             raise HelperFailed(command, None, stderr.read().decode(errors="replace"), "runs on")
@@ -75,18 +68,15 @@ class Started(subprocess.Popen):
 
     def exit_status(self, timeout=30):
         """Its exit status once it has ended, waiting up to timeout."""
-        try:
-            status = self.wait(timeout)
-        except subprocess.TimeoutExpired:
-            raise self.failure("runs on") from None
+        if not self.ended(timeout):
+            raise self.failure("runs on")
         self.error_output()  # keeps it and closes the file
-        return status
+        return self.returncode
 
     def running(self):
         return self.poll() is None
 
     def ended(self, timeout):
-        """Whether it has ended within timeout."""
         return poll(lambda: not self.running(), timeout)
 
     def failure(self, why):
@@ -96,9 +86,7 @@ class Started(subprocess.Popen):
         """SIGTERM, then SIGKILL if it is still there after timeout; returns its exit status."""
         if self.running():
             self.terminate()
-            try:
-                self.wait(timeout)
-            except subprocess.TimeoutExpired:
+            if not self.ended(timeout):
                 self.kill()
         return self.exit_status(timeout)
 

@@ -33,23 +33,16 @@ def _pyatspi():
 
 def window_of(process, role, name, timeout=60):
     """The top-level accessible of that role and name of a process (Started), once it shows."""
-    pyatspi = _pyatspi()
 
     def windows():
-        found = []
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.get_process_id() == process.pid:
-                found += [(window.getRoleName(), window.name, window) for window in app]
-        return found
-
-    def wanted():
-        return next((w for r, n, w in windows() if (r, n) == (role, name)), None)
+        apps = _pyatspi().Registry.getDesktop(0)
+        ours = [app for app in apps if app is not None and app.get_process_id() == process.pid]
+        return {(window.getRoleName(), window.name): window for app in ours for window in app}
 
     try:
-        return wait_for(wanted, f"the {role} {name!r} of {process.pid}", timeout)
+        return wait_for(lambda: windows().get((role, name)), f"the {role} {name!r}", timeout)
     except AssertionError:
-        seen = [(r, n) for r, n, _ in windows()]
-        raise process.failure(f"showed no {role} {name!r}; its windows: {seen}") from None
+        raise process.failure(f"showed no {role} {name!r}; windows: {list(windows())}") from None
 
 
 def descendants(node):

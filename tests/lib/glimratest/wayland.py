@@ -9,14 +9,20 @@ import tempfile
 from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.waiting import wait_for
 
-CONFIG = (
-    "xwayland disable\noutput * bg #ff00ff solid_color\noutput HEADLESS-1 resolution 1024x768\n"
-)
+CONFIG = """xwayland disable
+output * bg #ff00ff solid_color
+output HEADLESS-1 resolution 1024x768 position 0 0
+output HEADLESS-2 position 1024 0
+default_floating_border none
+for_window [app_id="lumeck"] move absolute position 0 0
+"""
 
 
 class Sway:
     """One 1024x768 output, HEADLESS-1, on a magenta background that shows what a client leaves
-    uncovered. env: a client's, with a runtime folder of its own and no X display."""
+    uncovered; a second one made by create_output goes right of it; lumeck's windows open
+    borderless at the layout's corner. env: a client's, with a runtime folder of its own and no
+    X display."""
 
     def __init__(self):
         self.folder = tempfile.mkdtemp(prefix="glimra-wayland-")
