@@ -1,6 +1,6 @@
 """lumeck on a headless sway with two outputs and no X server: the saver, the input that ends it,
-swayidle starting it, the compositor going away, and the dialog and its boxes read through AT-SPI
-(Debian's pyatspi) and driven by a virtual pointer."""
+swayidle starting it, its output or the compositor going away, and the dialog and its boxes read
+through AT-SPI (Debian's pyatspi) and driven by a virtual pointer."""
 
 import json
 import os
@@ -100,8 +100,18 @@ class OnSway(unittest.TestCase):
                 self.assert_ends_cleanly(process, case)
                 pointer.end()
 
+    def test_the_output_it_covers_going_away_ends_it(self):
+        # sway 1.7 cannot take a headless output away; a nested sway's output goes with its window
+        nested = Sway(inside=self.sway)
+        self.addCleanup(nested.stop)
+        process = self.start(LUMECK, "/s", env=nested.env)
+        drawn_on = lambda output: colours(nested.picture(output)) > 1
+        output = wait_for(lambda: next(filter(drawn_on, ["WL-1", "WL-2"]), None), "its output")
+        self.sway.swaymsg(f'[title="wlroots - {output}"]', "kill")
+        self.assert_ends_cleanly(process, f"{output} went")
+
     def test_the_compositor_going_away_ends_it_and_without_one_it_says_so(self):
-        own = Sway()  # sway 1.7 cannot take a headless output away: the surface is never closed
+        own = Sway()
         self.addCleanup(own.stop)
         process = self.start(LUMECK, "/s", env=own.env)
         wait_for(lambda: colours(own.picture("HEADLESS-1")) > 1, "the saver on its own sway")

@@ -22,9 +22,10 @@ class Sway:
     """One 1024x768 output, HEADLESS-1, on a magenta background that shows what a client leaves
     uncovered; a second one made by create_output goes right of it; lumeck's windows open
     borderless at the layout's corner. env: a client's, with a runtime folder of its own and no
-    X display."""
+    X display. inside: another Sway in which this one runs, its outputs WL-1 and WL-2 being windows
+    titled "wlroots - WL-1" and "wlroots - WL-2" there."""
 
-    def __init__(self):
+    def __init__(self, inside=None):
         self.folder = tempfile.mkdtemp(prefix="glimra-wayland-")
         os.chmod(self.folder, 0o755)  # sway's user reads its configuration here
         for folder in ("run", "home"):
@@ -34,6 +35,9 @@ class Sway:
             config.write(CONFIG)
         env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/run", HOME=self.folder + "/home")
         env.update(WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1")
+        if inside:
+            env.update(WLR_BACKENDS="wayland", WLR_WL_OUTPUTS="2")
+            env.update(WAYLAND_DISPLAY=inside.env["WAYLAND_DISPLAY"])
         self.process = Started(AS_NOBODY + ["sway", "-c", self.folder + "/config"], env=env)
         sockets = wait_for(self.sockets, "sway's sockets", done=lambda found: len(found) == 2)
         os.mkdir(self.folder + "/client-run", 0o700)  # the clients' own runtime folder
