@@ -9,10 +9,10 @@ import subprocess
 import unittest
 
 from glimratest import product, session
-from glimratest.pictures import blobs_of, colours
+from glimratest.pictures import blobs_of, colours, shows
 from glimratest.processes import Started, run
 from glimratest.waiting import wait_for
-from glimratest.wayland import Sway
+from glimratest.wayland import BACKGROUND, Sway
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
 OUTPUTS = {"HEADLESS-1": 0, "HEADLESS-2": 1024}  # each one's left edge in the layout
@@ -54,7 +54,8 @@ class OnSway(unittest.TestCase):
 
     def covered(self):
         """The output that the saver covers, none of the background left on it; or None."""
-        return next((output for output in OUTPUTS if colours(self.sway.picture(output)) > 1), None)
+        covers = lambda output: not shows(self.sway.picture(output), BACKGROUND)  # noqa: E731
+        return next(filter(covers, OUTPUTS), None)
 
     def shown(self):
         process = self.start(LUMECK, "/s")
@@ -83,11 +84,11 @@ class OnSway(unittest.TestCase):
             ("SIGTERM", f"timeout 10 {LUMECK} /s", "kill -TERM {pid}"),  # a second start
         ]
         for case, harmless, ending in cases:
+            process = self.shown()
+            output = self.covered()
+            pointer = VirtualPointer(self.sway.env)  # the saver's first motion is its own
+            self.addCleanup(pointer.end)
             with self.subTest(case):
-                process = self.shown()
-                output = self.covered()
-                pointer = VirtualPointer(self.sway.env)  # the saver's first motion is its own
-                self.addCleanup(pointer.end)
                 for step in (harmless, ending):
                     program, *args = step.format(pid=process.pid).split()
                     if program == "pointer":
@@ -98,7 +99,8 @@ class OnSway(unittest.TestCase):
                     if step == harmless:
                         self.assertTrue(self.still_runs(process, output), f"ended by {step}")
                 self.assert_ends_cleanly(process, case)
-                pointer.end()
+            process.end()  # the next case starts alone, whatever this one showed
+            pointer.end()
 
     def test_the_output_it_covers_going_away_ends_it(self):
         # sway 1.7 cannot take a headless output away; a nested sway's output goes with its window

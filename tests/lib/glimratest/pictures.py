@@ -43,6 +43,15 @@ class Blob:
         )
 
 
+def shows(ppm, colour):
+    """Whether a binary PPM picture with 8-bit samples holds a pixel of colour (three bytes)."""
+    pixels = ppm[ppm.index(b"\n255\n") + 5 :]
+    at = pixels.find(colour)
+    while at > 0 and at % 3:  # a match across two pixels
+        at = pixels.find(colour, at + 1)
+    return at >= 0
+
+
 def colours(ppm):
     """How many colours a PPM picture holds."""
     return int(run(["convert", "ppm:-", "-format", "%k", "info:"], input=ppm, text=False))

@@ -9,6 +9,7 @@ import tempfile
 from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.waiting import wait_for
 
+BACKGROUND = bytes.fromhex("ff00ff")  # the outputs' colour in CONFIG
 CONFIG = """xwayland disable
 output * bg #ff00ff solid_color
 output HEADLESS-1 resolution 1024x768 position 0 0
