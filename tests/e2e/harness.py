@@ -1,5 +1,6 @@
 """Lumeck.scr under Wine on a private Xvfb with a fresh WINEPREFIX. `harness.py setup` makes that
-world and writes GLIMRA_E2E_STATE; `cleanup` ends the processes it started, by PID, and removes it."""
+world and writes GLIMRA_E2E_STATE; `cleanup` ends the processes it started, by PID, and removes
+it."""
 
 import json
 import os

@@ -11,7 +11,8 @@ from harness import KEY, SCREEN, SaverCase, prepare_wine_prefix, wine
 
 class Dialog(SaverCase):
     def dialog(self, rows):
-        """Starts the dialog: (pid, its window, its controls named as in rows) once keys reach it."""
+        """Starts the dialog: its pid, its window and its controls named as in rows, once keys
+        reach it."""
         pid = self.start("/c")
         window = self.window(pid, "GlimraSettingfrm")
         names = {row["id"]: row["name"] for row in rows}

@@ -29,7 +29,7 @@ class Modes(SaverCase):
 
     def test_one_icon_and_the_version_in_simplified_chinese(self):
         rc = run([os.environ["GLIMRA_WINDRES"], "-i", os.environ["GLIMRA_SCR"], "-O", "rc"])
-        rc = re.sub(r"\\x([0-9a-f]{4})", lambda m: chr(int(m[1], 16)), rc)
+        rc = re.sub(r"\\x([0-9a-f]{4})", lambda escape: chr(int(escape[1], 16)), rc)
         self.assertEqual(re.findall(r"^(\d+ \S+)", rc, re.M), ["30001 3", "1 14", "1 VERSIONINFO"])
         version = rc.split("LANGUAGE 4, 2")[1]  # Chinese, simplified
         values = dict(re.findall(r'VALUE "(\w+)", L?"?([^"\n]*)', version))

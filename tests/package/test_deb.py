@@ -74,7 +74,8 @@ class FromTheFiles(unittest.TestCase):
         return [int(pid) for pid in os.listdir("/proc") if pid.isdigit() and runs_ours(pid)]
 
     def assert_shows_dots_and_ends(self, control, dashes):
-        """Activated, the host shows our dots (a display mode takes no lock); deactivated, ends us."""
+        """Activated, the host shows our dots (a display mode takes no lock); deactivated, it ends
+        us."""
         self.assertEqual(control(dashes + "activate"), 0, "activate")
         pids = wait_for(self.lumeck_pids, "the packaged lumeck started by the host")
         dots = lambda: pictures.blobs(self.server.env(), connectivity=4)
