@@ -53,6 +53,7 @@ PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command) {
     Need(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process),
          L"CreateProcessW");
+    CloseHandle(process.hThread);  // only the process is waited on
     return process;
 }
 
@@ -70,6 +71,7 @@ void Run(const Args& args) {
     const PROCESS_INFORMATION process = Launch(args[0], args[1]);
     std::wstring answer = L"pid=" + std::to_wstring(process.dwProcessId);
     if (args.size() > 2) answer += L"\t" + ExitFields(process.hProcess, Number(args[2]));
+    CloseHandle(process.hProcess);
     Say(L"%ls", answer.c_str());
 }
 
@@ -86,6 +88,7 @@ void Wait(const Args& args) {
     const bool kill = args[1] == L"kill";
     if (kill) TerminateProcess(process, 1);
     Say(L"%ls", ExitFields(process, kill ? 10000 : Number(args[1])).c_str());
+    CloseHandle(process);
 }
 
 void Describe(HWND w) {
@@ -148,6 +151,7 @@ void Host(const Args& args) {
                       Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
+    CloseHandle(saver.hProcess);  // the test ends the saver by its id
     Say(L"host=%lld\tpid=%lu", HandleValue(w), saver.dwProcessId);
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
