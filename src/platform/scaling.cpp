@@ -1,5 +1,6 @@
 #include "platform/scaling.h"
 
+#include <cmath>
 #include <cstdint>
 
 namespace glimra::platform {
@@ -18,6 +19,10 @@ int Scale(int n, int dpi, int d) {
 int TwipsToPixels(int twips, int dpi) { return Scale(twips, dpi, 1440); }
 
 float TwipsPerPixel(int dpi) { return 1440.0f / static_cast<float>(dpi); }
+
+int TwipsToPixelFloor(float twips, float twips_per_pixel) {
+    return static_cast<int>(std::floor(twips / twips_per_pixel));
+}
 
 int ScaledPixels(int pixels, int dpi) {
     const int scaled = Scale(pixels, dpi, kDesignDpi);

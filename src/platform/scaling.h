@@ -9,6 +9,9 @@ inline constexpr int kDesignDpi = 96;
 // Twips to whole pixels, the nearest, halves away from zero (as MulDiv rounds).
 int TwipsToPixels(int twips, int dpi);
 float TwipsPerPixel(int dpi);
+// The pixel a length in twips falls in, counted from 0: the floor, so a dot never moves to
+// the next pixel before it has reached it.
+int TwipsToPixelFloor(float twips, float twips_per_pixel);
 
 // A length of `pixels` at 96 DPI, at `dpi`: the nearest whole pixel, halves up, never
 // less than 1 for a positive length (a pen of 12 is 18 at 144 DPI, a 33-pixel logo 50).

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/dialog_layout.h"
+#include "platform/forms.h"
+#include "platform/saver_base.h"
 #include "platform/scrolling.h"
 #include "runtime/argument_text.h"
 #include "runtime/numbers.h"
@@ -217,6 +219,68 @@ TEST(MouseMoveRule, ClosesOnARealMovementAfterTheFirst) {
                 << move[0] << ", " << move[1];
         }
     }
+}
+
+// A display system of two monitors side by side, the right one at scale 2 and lower; what
+// the portable half of the saver window asks of it is written into `journal`.
+struct TwoMonitors final : SaverWindowBase, SaverEvents {
+    std::string journal;
+    TwoMonitors() : SaverWindowBase(static_cast<SaverEvents&>(*this)) {
+        SetMonitors({{0, 0, 1024, 768, 1}, {1024, 100, 960, 540, 2}});
+    }
+    void Form_Click() override { journal += "click "; }
+    void Form_KeyPress() override { journal += "key "; }
+    void Form_MouseMove(float x, float y) override {
+        journal += "move " + std::to_string(int(x)) + "," + std::to_string(int(y)) + " ";
+    }
+    void Form_Unload() override { journal += "unload "; }
+    void Timer1_Timer() override {}
+    void OpenWindow(std::int32_t interval) override {
+        journal += "open " + std::to_string(interval) + " ";
+    }
+    void CloseWindow() override { journal += "close "; }
+    void ShowPointer(bool show) override { journal += show ? "pointer " : "hidden "; }
+    void ClearMonitors() override { journal += "cls "; }
+    void DrawDot(std::size_t index, PixelBox box, std::uint32_t) override {
+        journal += std::to_string(index) + ":" + std::to_string(box.left) + "," +
+                   std::to_string(box.top) + "+" + std::to_string(box.right - box.left) + " ";
+    }
+    void Show() override {}
+    void MakeTopmost() override {}
+    bool AttachToPreview(HostHandle) override { return false; }
+    void Input() {
+        Clicked();
+        KeyPressed(0xFFFF, 0x7F);  // Delete
+        KeyPressed(0xFFE1, 0);     // Shift
+        KeyPressed('a', 'a');
+        PointerMoved(1030, 110);
+    }
+};
+
+// The span is 1984 x 768 units from 0,0; a dot lands on each monitor it touches, with its
+// pen and place at that monitor's scale, and on none in the gap below the right one.
+TEST(SaverWindowBase, SpansTheMonitorsAndLoadsCountsAndEndsOnce) {
+    TwoMonitors window;
+    window.Input();  // before the load: nothing
+    window.ShowCursor(false);
+    window.Load(500);
+    EXPECT_TRUE(AnyFormLoaded());
+    window.SetDrawWidth(12);
+    EXPECT_EQ(window.Width(), 1984 * 15);
+    EXPECT_EQ(window.Height(), 768 * 15);
+    window.PSet(100 * 15 + 14, 200 * 15, 0);  // inside the left monitor, the unit's floor
+    window.PSet(1020 * 15, 150 * 15, 0);      // across the border
+    window.PSet(1500 * 15, 700 * 15, 0);      // below the right monitor
+    window.Cls();
+    window.Input();
+    window.ShowCursor(false);
+    window.ShowCursor(true);
+    window.Unload();
+    window.Unload();
+    EXPECT_FALSE(AnyFormLoaded());
+    EXPECT_EQ(window.journal,
+              "open 500 0:94,194+12 0:1014,144+12 1:-20,88+24 cls click key move 15450,1650 "
+              "hidden hidden unload close ");
 }
 
 TEST(Dialog, ArrowsStepTheLeadingNumberBetweenTheStops) {

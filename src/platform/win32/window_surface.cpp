@@ -1,7 +1,5 @@
 #include "platform/win32/window_surface.h"
 
-#include <cmath>
-
 #include "platform/scaling.h"
 #include "platform/win32/screen.h"
 
@@ -80,8 +78,8 @@ void WindowSurface::PSet(float x, float y, std::uint32_t colour) {
     const int dpi = WindowDpi(window_);
     const float twips = platform::TwipsPerPixel(dpi);
     const int width = platform::ScaledPixels(draw_width_, dpi);
-    const int px = static_cast<int>(std::floor(x / twips));
-    const int py = static_cast<int>(std::floor(y / twips));
+    const int px = platform::TwipsToPixelFloor(x, twips);
+    const int py = platform::TwipsToPixelFloor(y, twips);
     const HDC dc = dc_->get();
     const PixelBox box = DotBox(px, py, width);
     Remember({box.left, box.top, box.right + 1, box.bottom + 1});  // as much as Ellipse may fill
