@@ -13,7 +13,8 @@ from glimratest.processes import AS_NOBODY, Started, call, run, running
 from glimratest.waiting import wait_for
 
 BUILD = os.environ["GLIMRA_BUILD_DIR"]
-DEB = f"{BUILD}/glimra_{os.environ['GLIMRA_VERSION']}_amd64.deb"
+VERSION = os.environ["GLIMRA_VERSION"]  # the package's, which "--version" must name
+DEB = f"{BUILD}/glimra_{VERSION}_amd64.deb"
 LUMECK = "/usr/libexec/xscreensaver/lumeck"
 MODULE = "/usr/lib/x86_64-linux-gnu/lumeck/lumeck-gtk.so"
 ENTRIES = ["/usr/share/applications/lumeck-settings.desktop"]
@@ -51,8 +52,15 @@ class Package(unittest.TestCase):
         stock_tags = {child.tag for mode in stock for child in mode}
         self.assertLessEqual({child.tag for child in ours}, stock_tags, "the mode's elements")
 
-    def test_the_unpacked_dialog_finds_its_module_silently_then_finds_no_display(self):
-        dialog = call([root + LUMECK], env={"HOME": root, "PATH": "/usr/bin:/bin"})
+    def test_the_unpacked_program_answers_help_and_version_then_finds_no_display(self):
+        env = {"HOME": root, "PATH": "/usr/bin:/bin"}
+        usage = r"^Usage: lumeck .*--root.*/Vestrel/settings\.ini\n"
+        version = rf"^lumeck \(Glimra\) {re.escape(VERSION)}\n$"
+        for argument, answer in (("--help", usage), ("-h", usage), ("--version", version)):
+            answered = call([root + LUMECK, argument], env=env)
+            self.assertEqual((answered.returncode, answered.stderr), (0, ""), argument)
+            self.assertRegex(answered.stdout, re.compile(answer, re.DOTALL), argument)
+        dialog = call([root + LUMECK], env=env)
         self.assertEqual(dialog.returncode, 1, dialog.stderr)
         self.assertRegex(dialog.stderr, r"^lumeck: no display: [^\n]*\n$", "one line")
 

@@ -4,6 +4,8 @@ through AT-SPI (Debian's pyatspi) and driven by a virtual pointer."""
 
 import json
 import os
+import re
+import shlex
 import signal
 import subprocess
 import unittest
@@ -143,10 +145,18 @@ class OnSway(unittest.TestCase):
         (other,) = set(OUTPUTS) - {output}
         self.assertEqual(colours(self.sway.picture(other)), 1, f"colours on {other}")
 
-    def test_swayidle_shows_it_and_its_later_timeout_still_fires(self):
+    def test_the_readmes_swayidle_line_shows_it_and_its_later_timeout_still_fires(self):
         marker, saver_pid = self.sway.folder + "/marker", self.sway.folder + "/saver.pid"
         saver = f"echo $$ >{saver_pid}; exec {LUMECK} /s"
-        self.start("swayidle", "timeout", "1", saver, "timeout", "3", "touch " + marker)
+        readme = (product.ROOT / "README.md").read_text(encoding="utf-8")
+        line = re.search(r"^exec (swayidle .*?[^\\])\n", readme, re.MULTILINE | re.DOTALL)[1]
+        words = shlex.split(line.replace("\\\n", " "))  # as sway's config gives it to swayidle
+        timeouts = [at for at, word in enumerate(words) if word == "timeout"]
+        installed = words[timeouts[0] + 2]
+        self.assertEqual(installed, "/usr/libexec/xscreensaver/lumeck /s", "the first timeout's")
+        for at, seconds, command in zip(timeouts, ("1", "3"), (saver, "touch " + marker)):
+            words[at + 1 : at + 3] = seconds, command  # shorter, the build's saver, a marker
+        self.start(*words)
         wait_for(self.covered, "the saver started by swayidle")
         wait_for(lambda: os.path.exists(marker), "the later timeout's marker")
         self.assertTrue(self.covered(), "the saver ended before the later timeout")
