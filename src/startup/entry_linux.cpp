@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/gtk/module.h"
 #include "platform/linux/display_system.h"
 #include "platform/platform.h"
 #include "platform/posix/process.h"
@@ -19,6 +20,7 @@
 
 int main(int argc, char** argv) {
     glimra::posix::SetArguments(argc, argv);
+    glimra::posix::ShowErrorsIn(glimra::gtk::ErrorBoxOfModule);
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto mode = glimra::ReadDisplayMode(arguments, std::getenv("XSCREENSAVER_WINDOW"));
     using glimra::platform::SaverUse;
