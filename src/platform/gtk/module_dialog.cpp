@@ -2,25 +2,28 @@
 // side lends it the program's handlers under the run-time error guard and the count of
 // loaded forms. A module that cannot do what is asked of it is an internal error, not a lack
 // of memory: the module catches whatever failed on its side and says only that it failed.
+#include "platform/gtk/module_dialog.h"
+
 #include <string>
 #include <vector>
 
-#include "platform/dialog_window.h"
 #include "platform/forms.h"
-#include "platform/gtk/module.h"
 #include "platform/posix/process.h"
 #include "runtime/runtime_error.h"
 
-namespace glimra::platform {
+namespace glimra::gtk {
 
 namespace {
+
+using platform::ControlSpec, platform::DialogEvents, platform::DialogSpec;
 
 GlimraText CText(std::wstring_view text) { return {text.data(), text.size()}; }
 GlimraBytes CBytes(std::span<const unsigned char> bytes) { return {bytes.data(), bytes.size()}; }
 
-class ModuleDialog final : public DialogWindow {
+class ModuleDialog final : public platform::DialogWindow {
   public:
-    ModuleDialog(const DialogSpec& spec, DialogEvents& events) : module_(gtk::LoadedModule()) {
+    ModuleDialog(const GlimraModule& module, const DialogSpec& spec, DialogEvents& events)
+        : module_(module) {
         for (const ControlSpec& c : spec.controls) {
             controls_.push_back({c.name.data(), c.name.size(), c.id, static_cast<int>(c.kind),
                                  c.container, c.left, c.top, c.width, c.height, CText(c.caption),
@@ -31,7 +34,8 @@ class ModuleDialog final : public DialogWindow {
         const GlimraDialogSpec table{CText(spec.caption), spec.client_width, spec.client_height,
                                      spec.client_left,    spec.client_top,   controls_.data(),
                                      controls_.size()};
-        const GlimraDialogHost host{&events, &FormLoad, &ControlClick, &FormLoaded, &FormUnloaded};
+        const GlimraDialogHost host{&events, &FormLoad, &ControlClick, &platform::FormLoaded,
+                                    &platform::FormUnloaded};
         dialog_ = module_.new_dialog(&table, &host);
         if (dialog_ == nullptr) runtime::Raise(runtime::kErrInternal);
     }
@@ -90,8 +94,18 @@ class ModuleDialog final : public DialogWindow {
 
 }  // namespace
 
+std::unique_ptr<platform::DialogWindow> NewModuleDialog(const GlimraModule& module,
+                                                        const DialogSpec& spec,
+                                                        DialogEvents& events) {
+    return std::make_unique<ModuleDialog>(module, spec, events);
+}
+
+}  // namespace glimra::gtk
+
+namespace glimra::platform {
+
 std::unique_ptr<DialogWindow> NewDialogWindow(const DialogSpec& spec, DialogEvents& events) {
-    return std::make_unique<ModuleDialog>(spec, events);
+    return gtk::NewModuleDialog(gtk::LoadedModule(), spec, events);
 }
 
 }  // namespace glimra::platform
