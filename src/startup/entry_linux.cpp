@@ -20,7 +20,7 @@
 
 int main(int argc, char** argv) {
     glimra::posix::SetArguments(argc, argv);
-    glimra::posix::ShowErrorsIn(glimra::gtk::ErrorBoxOfModule);
+    glimra::posix::ShowErrorsIn(glimra::gtk::ErrorBoxOfModule);  // loaded only for the box
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto mode = glimra::ReadDisplayMode(arguments, std::getenv("XSCREENSAVER_WINDOW"));
     using glimra::platform::SaverUse;
