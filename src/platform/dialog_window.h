@@ -8,14 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/scroll_spec.h"
+
 namespace glimra::platform {
 
 enum class ControlKind { kFrame, kButton, kArrowButton, kTextBox, kScrollBar, kLabel, kImage };
 enum class ControlFont { kDefault, kSong105 };  // the dialog's font, or "宋体" at 10.5 points
-
-struct ScrollSpec {
-    int min, max, small_step, large_step;
-};
 
 // Any control of a dialog, with what it has of its own: a picture, a scroll bar's range and
 // steps, a tooltip, a pointer.

@@ -19,8 +19,9 @@ namespace glimra::platform {
 // lock that the process holds until it ends, so two starts at the same moment cannot
 // both see "no other". A lock that exists but cannot be had counts as another instance;
 // a lock that cannot be made at all (a read-only folder on Linux) is said on stderr, and
-// the program runs.
-bool PrevInstance();
+// the program runs. `app` is the application the settings are kept under: where a platform
+// keeps the lock among the user's files, it keeps it in that application's folder.
+bool PrevInstance(std::wstring_view app);
 
 // Ends the process at once, with exit code 0 and no further code of the program run.
 [[noreturn]] void End();

@@ -2,7 +2,7 @@
 // How a scroll bar steps: what an end arrow, a click in the track, the ends and the thumb
 // do to its position, for any range and steps. Platforms whose scroll bars leave the
 // stepping to the program use it.
-#include "platform/dialog_window.h"
+#include "platform/scroll_spec.h"
 
 namespace glimra::platform {
 

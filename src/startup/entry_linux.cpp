@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/gtk/module.h"
 #include "platform/linux/display_system.h"
 #include "platform/platform.h"
 #include "platform/posix/process.h"
@@ -57,6 +58,7 @@ bool AnsweredAsLinuxDoes(std::string_view first) {
 
 int main(int argc, char** argv) {
     glimra::posix::SetArguments(argc, argv);
+    glimra::posix::ShowErrorsIn(glimra::gtk::ErrorBoxOfModule);  // loaded only for the box
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     if (!arguments.empty() && AnsweredAsLinuxDoes(arguments.front())) {
         return std::fflush(stdout) == 0 ? 0 : 1;

@@ -57,7 +57,7 @@ void ShowStatement() {
 }  // namespace
 
 void Main() {
-    if (platform::PrevInstance()) platform::End();
+    if (platform::PrevInstance(kSettingsApp)) platform::End();
     ReadSettings();
 
     const std::wstring argument_text = platform::CommandText();

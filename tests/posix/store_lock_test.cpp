@@ -1,22 +1,29 @@
-// The settings key file and the instance lock, on real files.
+// The Linux layer on real files and descriptors: the settings key file, the instance lock,
+// the saver's loop and the dialog's side of the GTK module.
+#include <fcntl.h>
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "platform/platform.h"
+#include "platform/gtk/module_dialog.h"
 #include "platform/posix/instance_lock.h"
+#include "platform/posix/saver_loop.h"
 #include "platform/posix/settings_store.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::posix {
 namespace {
 
 namespace fs = std::filesystem;
+using runtime::kErrInternal;
 using runtime::RuntimeError, runtime::kErrInvalidCall, runtime::kErrPermissionDenied;
 using namespace std::string_literals;
 
@@ -90,16 +97,21 @@ int InChild(const auto& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The number of the run-time error that body raises; 0 for none.
+int RaisedError(const auto& body) {
+    try {
+        body();
+    } catch (const RuntimeError& error) {
+        return error.number;
+    }
+    return 0;
+}
+
 // The write's error number, from a child that runs as nobody, since root passes every check.
 int ChildWriteError(const std::string& file) {
     return InChild([&] {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return 99;
-        try {
-            WriteSetting(file, "config", "NumberofPoint", L"77");
-        } catch (const RuntimeError& error) {
-            return error.number;
-        }
-        return 0;
+        return RaisedError([&] { WriteSetting(file, "config", "NumberofPoint", L"77"); });
     });
 }
 
@@ -164,6 +176,48 @@ TEST_F(Posix, TheLockIsInTheUsersPrivateRuntimeFolderElseBesideTheSettings) {
     }
     chmod(runtime.c_str(), 0700);
     EXPECT_EQ(LockFile(root_.string(), Path("settings")), runtime + "/glimra-lumeck.lock");
+}
+
+// A saver window and dialog handlers that do nothing, over a display at `fd`.
+struct Idle final : SaverLoopClient, platform::DialogEvents {
+    int fd = -1;
+    int DisplayFd() const override { return fd; }
+    void BeforePoll() override {}
+    void AfterPoll(short) override {}
+    void OnTimer() override {}
+    void OnEndingSignal() override {}
+    void Form_Load() override {}
+    void Control_Click(int) override {}
+};
+
+// What the saver's loop or the GTK module cannot do is an internal error, never a lack of
+// memory: a display whose descriptor is closed, which poll reports at once on every turn (the
+// first turn ends the saver rather than spin), and a dialog the module cannot make. A poll
+// that a handled signal interrupts is waited out.
+TEST(Failures, WhatTheLoopOrTheModuleCannotDoIsAnInternalError) {
+    Idle idle;
+    const auto one_turn_status = [&idle](int display_fd, itimerval alarms) {
+        return InChild([&] {
+            setitimer(ITIMER_REAL, &alarms, nullptr);
+            idle.fd = display_fd;
+            StartSaverLoop(idle, 60 * 1000);  // no tick within the test
+            RunSaverLoopOnce();
+            return 0;
+        });
+    };
+    const int closed = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 512);  // above what opens next
+    close(closed);
+    EXPECT_EQ(one_turn_status(closed, {}), kErrInternal) << "a closed display";
+    int pipe_ends[2];
+    ASSERT_EQ(pipe(pipe_ends), 0);
+    std::signal(SIGALRM, [](int) {});
+    EXPECT_EQ(one_turn_status(pipe_ends[0], {{0, 10000}, {0, 10000}}), 0) << "SIGALRM each 10 ms";
+    GlimraModule module{};
+    module.new_dialog = [](const GlimraDialogSpec*, const GlimraDialogHost*) -> GlimraDialog* {
+        return nullptr;
+    };
+    EXPECT_EQ(RaisedError([&] { gtk::NewModuleDialog(module, {}, idle); }), kErrInternal)
+        << "a dialog the module cannot make";
 }
 
 }  // namespace

@@ -140,7 +140,6 @@ class Dialog final : public platform::DialogWindow {
     void Load();
     GtkWidget* MakeControl(const ControlSpec& control, double scale);
     GtkWidget* MakeImage(const ControlSpec& control, double scale);
-    void Report(int control);
 
     GtkWidget* Widget(int control) {
         Load();
@@ -151,7 +150,7 @@ class Dialog final : public platform::DialogWindow {
     }
 
     static void OnClicked(GtkWidget* widget, gpointer self) {
-        static_cast<Dialog*>(self)->Report(
+        static_cast<Dialog*>(self)->events_.Control_Click(
             GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), "id")));
     }
 
@@ -230,7 +229,7 @@ void Dialog::Load() {
     loaded_window = window;
     loading_ = false;
     host_.form_loaded();
-    host_.guard([](void* self) { static_cast<Dialog*>(self)->events_.Form_Load(); }, this);
+    events_.Form_Load();
 }
 
 GtkWidget* Dialog::MakeControl(const ControlSpec& control, double scale) {
@@ -295,19 +294,6 @@ GtkWidget* Dialog::MakeImage(const ControlSpec& control, double scale) {
     }
     g_signal_connect(box, "button-release-event", G_CALLBACK(OnImageReleased), this);
     return box;
-}
-
-void Dialog::Report(int control) {
-    struct Click {
-        platform::DialogEvents& events;
-        int control;
-    } click{events_, control};
-    host_.guard(
-        [](void* context) {
-            auto* call = static_cast<Click*>(context);
-            call->events.Control_Click(call->control);
-        },
-        &click);
 }
 
 }  // namespace

@@ -9,10 +9,9 @@
 
 namespace glimra::gtk {
 
-// What the dialog is lent: a guard to run the program's handlers under, and the count of
-// loaded forms, which its loads and unloads (the close box's too) go to.
+// What the dialog is lent: the count of loaded forms, which its loads and unloads (the close
+// box's too) go to. The program's handlers guard themselves, at their own side of the module.
 struct DialogHost {
-    void (*guard)(void (*body)(void*), void* context);
     void (*form_loaded)();
     void (*form_unloaded)();
 };

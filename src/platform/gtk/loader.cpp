@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/gtk/module.h"
-#include "platform/linux/display_system.h"
+#include "platform/posix/process.h"
 #include "runtime/runtime_error.h"
 
 namespace glimra::gtk {
@@ -45,7 +45,7 @@ const GlimraModule* Load() {
             continue;
         }
         if (const GlimraModule* module = entry()) return module;
-        platform::EndWithoutDisplay();
+        posix::EndWithoutDisplay();
     }
     std::fputs(reasons.c_str(), stderr);
     return nullptr;
@@ -57,6 +57,11 @@ const GlimraModule& LoadedModule() {
     static const GlimraModule* const module = Load();
     if (!module) runtime::Raise(runtime::kErrLoadingLibrary);
     return *module;
+}
+
+void ErrorBoxOfModule(std::wstring_view heading, std::wstring_view description) {
+    LoadedModule().error_box({heading.data(), heading.size()},
+                             {description.data(), description.size()});
 }
 
 }  // namespace glimra::gtk

@@ -31,9 +31,6 @@ namespace {
 std::wstring_view View(GlimraText text) { return {text.data, text.size}; }
 std::span<const unsigned char> View(GlimraBytes bytes) { return {bytes.data, bytes.size}; }
 
-// The program's handlers run under its own guard already.
-void Unguarded(void (*body)(void*), void* context) { body(context); }
-
 GlimraDialog* NewDialogFor(const GlimraDialogSpec* spec, const GlimraDialogHost* host) noexcept
     try {
     auto dialog = std::make_unique<GlimraDialog>();
@@ -62,8 +59,7 @@ GlimraDialog* NewDialogFor(const GlimraDialogSpec* spec, const GlimraDialogHost*
                     .client_top = spec->client_top,
                     .controls = dialog->controls};
     dialog->host = *host;
-    dialog->window =
-        NewDialog(dialog->spec, *dialog, {&Unguarded, host->form_loaded, host->form_unloaded});
+    dialog->window = NewDialog(dialog->spec, *dialog, {host->form_loaded, host->form_unloaded});
     return dialog.release();
 } catch (...) {
     return nullptr;

@@ -12,6 +12,7 @@
 // process rather than throw; the module's entry points catch nothing and throw nothing.
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 extern "C" {
 
@@ -95,5 +96,9 @@ inline constexpr const char* kModuleFileName = "lumeck-gtk.so";
 // libexec/xscreensaver). When neither works, each candidate's reason goes to stderr and
 // error 48 is raised; when GTK finds no display, the process ends with that said on stderr.
 const GlimraModule& LoadedModule();
+
+// The run-time error box, from the module loaded as above: what the report shows after its
+// line on stderr.
+void ErrorBoxOfModule(std::wstring_view heading, std::wstring_view description);
 
 }  // namespace glimra::gtk

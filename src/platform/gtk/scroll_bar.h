@@ -4,7 +4,7 @@
 // moves it by the large step.
 #include <gtk/gtk.h>
 
-#include "platform/dialog_window.h"
+#include "platform/scroll_spec.h"
 
 namespace glimra::gtk {
 

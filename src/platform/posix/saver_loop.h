@@ -6,7 +6,8 @@
 
 namespace glimra::posix {
 
-// The saver window as the loop sees it. Every call runs through the run-time error guard.
+// The saver window as the loop sees it. Every call runs through the run-time error guard,
+// the only one on the saver's way: a client does not guard again.
 class SaverLoopClient {
   public:
     virtual int DisplayFd() const = 0;
@@ -28,7 +29,9 @@ void StartSaverLoop(SaverLoopClient& client, std::int32_t interval_ms);
 void StopSaverLoop();
 
 bool SaverLoopRunning();
-// One turn: BeforePoll, one poll, then whatever woke it.
+// One turn: BeforePoll, one poll, then whatever woke it. A signal that interrupts the poll
+// wakes it for nothing; a poll that fails otherwise, or a descriptor in it that is not open,
+// would wake it for ever: that ends the saver with a run-time error.
 void RunSaverLoopOnce();
 
 }  // namespace glimra::posix

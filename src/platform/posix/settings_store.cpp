@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/platform.h"
 #include "platform/posix/owners.h"
 #include "platform/posix/text.h"
+#include "runtime/runtime_error.h"
 
 namespace glimra::posix {
 
@@ -78,15 +78,16 @@ std::string LinkTarget(std::string path) {
 }  // namespace
 
 // A relative XDG_CONFIG_HOME is ignored, as the base-directory rules say.
-std::string SettingsFile(std::string_view app) {
+std::string SettingsFolder(std::string_view app) {
     const char* config_home = std::getenv("XDG_CONFIG_HOME");
     g_autofree gchar* path =
         config_home != nullptr && config_home[0] == '/'
-            ? g_build_filename(config_home, std::string(app).c_str(), "settings.ini", nullptr)
-            : g_build_filename(g_get_home_dir(), ".config", std::string(app).c_str(),
-                               "settings.ini", nullptr);
+            ? g_build_filename(config_home, std::string(app).c_str(), nullptr)
+            : g_build_filename(g_get_home_dir(), ".config", std::string(app).c_str(), nullptr);
     return path;
 }
+
+std::string SettingsFile(std::string_view app) { return SettingsFolder(app) + "/settings.ini"; }
 
 std::wstring ReadSetting(const std::string& file, std::string_view section, std::string_view key,
                          std::wstring_view default_text) {

@@ -8,6 +8,8 @@
 
 namespace glimra::posix {
 
+// The application's own folder, where its settings file lives; SettingsFile is the file.
+std::string SettingsFolder(std::string_view app);
 std::string SettingsFile(std::string_view app);
 
 // The stored text, or `default_text` when the file, group or key is missing, or when the

@@ -64,7 +64,9 @@ std::vector<std::wstring> OwnPaths() {
 
 namespace glimra::platform {
 
-bool PrevInstance() {
+// The mutex is the program's, in the session's namespace: no folder of the application's
+// is needed.
+bool PrevInstance(std::wstring_view) {
     static win32::KernelHandle mutex;
     static const bool previous = [] {
         mutex.Reset(CreateMutexW(nullptr, FALSE, L"Local\\Glimra.Lumeck.Instance"));

@@ -1,25 +1,29 @@
 // The settings dialog on Linux is the GTK module's, reached through its C boundary; this
 // side lends it the program's handlers under the run-time error guard and the count of
-// loaded forms.
-#include <new>
+// loaded forms. A module that cannot do what is asked of it is an internal error, not a lack
+// of memory: the module catches whatever failed on its side and says only that it failed.
+#include "platform/gtk/module_dialog.h"
+
 #include <string>
 #include <vector>
 
-#include "platform/dialog_window.h"
 #include "platform/forms.h"
-#include "platform/gtk/module.h"
-#include "platform/platform.h"
+#include "platform/posix/process.h"
+#include "runtime/runtime_error.h"
 
-namespace glimra::platform {
+namespace glimra::gtk {
 
 namespace {
+
+using platform::ControlSpec, platform::DialogEvents, platform::DialogSpec;
 
 GlimraText CText(std::wstring_view text) { return {text.data(), text.size()}; }
 GlimraBytes CBytes(std::span<const unsigned char> bytes) { return {bytes.data(), bytes.size()}; }
 
-class ModuleDialog final : public DialogWindow {
+class ModuleDialog final : public platform::DialogWindow {
   public:
-    ModuleDialog(const DialogSpec& spec, DialogEvents& events) : module_(gtk::LoadedModule()) {
+    ModuleDialog(const GlimraModule& module, const DialogSpec& spec, DialogEvents& events)
+        : module_(module) {
         for (const ControlSpec& c : spec.controls) {
             controls_.push_back({c.name.data(), c.name.size(), c.id, static_cast<int>(c.kind),
                                  c.container, c.left, c.top, c.width, c.height, CText(c.caption),
@@ -30,9 +34,10 @@ class ModuleDialog final : public DialogWindow {
         const GlimraDialogSpec table{CText(spec.caption), spec.client_width, spec.client_height,
                                      spec.client_left,    spec.client_top,   controls_.data(),
                                      controls_.size()};
-        const GlimraDialogHost host{&events, &FormLoad, &ControlClick, &FormLoaded, &FormUnloaded};
+        const GlimraDialogHost host{&events, &FormLoad, &ControlClick, &platform::FormLoaded,
+                                    &platform::FormUnloaded};
         dialog_ = module_.new_dialog(&table, &host);
-        if (dialog_ == nullptr) throw std::bad_alloc();
+        if (dialog_ == nullptr) runtime::Raise(runtime::kErrInternal);
     }
     ModuleDialog(const ModuleDialog&) = delete;
     ModuleDialog& operator=(const ModuleDialog&) = delete;
@@ -42,7 +47,7 @@ class ModuleDialog final : public DialogWindow {
     std::wstring Text(int control) override {
         struct Taken {
             std::wstring text;
-            bool failed = false;
+            int error = runtime::kErrInternal;  // until the module hands the text over
         } taken;
         module_.text(
             dialog_, control,
@@ -50,12 +55,13 @@ class ModuleDialog final : public DialogWindow {
                 auto* into = static_cast<Taken*>(context);
                 try {
                     into->text.assign(text.data, text.size);
+                    into->error = 0;
                 } catch (...) {  // nothing is thrown across the boundary
-                    into->failed = true;
+                    into->error = runtime::CurrentError().number;
                 }
             },
             &taken);
-        if (taken.failed) throw std::bad_alloc();
+        if (taken.error != 0) runtime::Raise(taken.error);
         return std::move(taken.text);
     }
     void SetText(int control, std::wstring_view text) override {
@@ -74,10 +80,11 @@ class ModuleDialog final : public DialogWindow {
 
   private:
     static void FormLoad(void* events) {
-        Guarded([events] { static_cast<DialogEvents*>(events)->Form_Load(); });
+        posix::Guarded([events] { static_cast<DialogEvents*>(events)->Form_Load(); });
     }
     static void ControlClick(void* events, int control) {
-        Guarded([events, control] { static_cast<DialogEvents*>(events)->Control_Click(control); });
+        posix::Guarded(
+            [events, control] { static_cast<DialogEvents*>(events)->Control_Click(control); });
     }
 
     const GlimraModule& module_;
@@ -87,8 +94,18 @@ class ModuleDialog final : public DialogWindow {
 
 }  // namespace
 
+std::unique_ptr<platform::DialogWindow> NewModuleDialog(const GlimraModule& module,
+                                                        const DialogSpec& spec,
+                                                        DialogEvents& events) {
+    return std::make_unique<ModuleDialog>(module, spec, events);
+}
+
+}  // namespace glimra::gtk
+
+namespace glimra::platform {
+
 std::unique_ptr<DialogWindow> NewDialogWindow(const DialogSpec& spec, DialogEvents& events) {
-    return std::make_unique<ModuleDialog>(spec, events);
+    return gtk::NewModuleDialog(gtk::LoadedModule(), spec, events);
 }
 
 }  // namespace glimra::platform
