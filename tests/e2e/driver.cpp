@@ -2,6 +2,7 @@
 // of tab-separated key=value fields (numbers joined by commas); a failure answers error=...
 // with the Win32 error and exits with 1.
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -57,38 +58,38 @@ PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command) {
     return process;
 }
 
-// Whether the process has ended within ms, and then its exit code: two fields.
-std::wstring ExitFields(HANDLE process, DWORD ms) {
-    DWORD code = 0;
-    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return L"exited=0";
-    if (!GetExitCodeProcess(process, &code)) return L"exited=1";
-    return L"exited=1\tcode=" + std::to_wstring(code);
+// Kills the program once the driver's input ends: the test is done with it.
+DWORD WINAPI KillAtInputEnd(void* program) {
+    char line[64];
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &read, nullptr) && read) {
+    }
+    TerminateProcess(program, 1);
+    return 0;
 }
 
-// run <exe> <command line> [ms]: starts the exe with exactly that command line; with ms, also
-// whether it has ended within ms.
+// Keeps the driver's windows working until the program ends, then answers how it ended; the
+// driver ends once its input does. Until then the program's id stays its own: Wine soon gives
+// an ended process's id to another.
+void Watch(HANDLE program) {
+    const HANDLE input = CreateThread(nullptr, 0, KillAtInputEnd, program, 0, nullptr);
+    while (MsgWaitForMultipleObjects(1, &program, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(program, &code);
+    Say(L"code=%lu", code);
+    WaitForSingleObject(input, INFINITE);
+    CloseHandle(input);
+    CloseHandle(program);
+}
+
+// run <exe> <command line>: starts the exe with exactly that command line, watched.
 void Run(const Args& args) {
     const PROCESS_INFORMATION process = Launch(args[0], args[1]);
-    std::wstring answer = L"pid=" + std::to_wstring(process.dwProcessId);
-    if (args.size() > 2) answer += L"\t" + ExitFields(process.hProcess, Number(args[2]));
-    CloseHandle(process.hProcess);
-    Say(L"%ls", answer.c_str());
-}
-
-// wait <pid> <ms|kill>: whether the process has ended within ms, or once killed. Wine reuses a
-// process id soon: an id that is now the driver's own names a process that has ended.
-void Wait(const Args& args) {
-    const DWORD pid = Number(args[0]);
-    const DWORD access = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE;
-    const HANDLE process = pid == GetCurrentProcessId() ? nullptr : OpenProcess(access, FALSE, pid);
-    if (process == nullptr) {
-        Say(L"exited=1");
-        return;
-    }
-    const bool kill = args[1] == L"kill";
-    if (kill) TerminateProcess(process, 1);
-    Say(L"%ls", ExitFields(process, kill ? 10000 : Number(args[1])).c_str());
-    CloseHandle(process);
+    Say(L"pid=%lu", process.dwProcessId);
+    Watch(process.hProcess);
 }
 
 void Describe(HWND w) {
@@ -137,24 +138,51 @@ void Tree(const Args& args) {
         HandleValue(thread.hwndActive), static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
-// close <hwnd>: posts WM_CLOSE, as a host closes the window it lent.
+// close <hwnd>: posts WM_CLOSE, as a host closes the window it lent, or the close box.
 void Close(const Args& args) {
     Need(PostMessageW(WindowOf(args[0]), WM_CLOSE, 0, 0), L"WM_CLOSE");
     Say(L"done=1");
 }
 
+// painted <hwnd>: once the window has painted itself anew. Its thread takes input before a
+// paint, so by then it has handled the input that came before.
+void Painted(const Args& args) {
+    const HWND window = WindowOf(args[0]);
+    Need(RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE), L"RedrawWindow");
+    for (int waited = 0; GetUpdateRect(window, nullptr, FALSE); waited += 10) {
+        Need(waited < 30000 && IsWindow(window), L"a paint");
+        Sleep(10);
+    }
+    Say(L"done=1");
+}
+
+// refuse <key>: a key under HKEY_CURRENT_USER refuses values and subkeys to everyone, as an
+// administrator's access list can; Wine enforces it.
+void Refuse(const Args& args) {
+    PSECURITY_DESCRIPTOR refusing = nullptr;
+    Need(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x6;;;WD)(A;;KA;;;WD)",
+                                                              SDDL_REVISION_1, &refusing, nullptr),
+         L"the access list");
+    HKEY key = nullptr;
+    Need(!RegCreateKeyExW(HKEY_CURRENT_USER, args[0].c_str(), 0, nullptr, 0, WRITE_DAC, nullptr,
+                          &key, nullptr) &&
+             !RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, refusing),
+         L"RegSetKeySecurity");
+    RegCloseKey(key);
+    LocalFree(refusing);
+    Say(L"done=1");
+}
+
 // host <width> <height> <exe>: a preview host as the display settings make one, running
-// "<exe>" /p <handle>, until the test ends it.
+// "<exe>" /p <handle>, watched.
 void Host(const Args& args) {
     const HWND w =
         CreateWindowW(L"STATIC", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
                       Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
-    CloseHandle(saver.hProcess);  // the test ends the saver by its id
     Say(L"host=%lld\tpid=%lu", HandleValue(w), saver.dwProcessId);
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    Watch(saver.hProcess);
 }
 
 }  // namespace
@@ -167,11 +195,8 @@ int main() {
         const wchar_t* name;
         void (*run)(const Args&);
         int arguments;  // at least
-    } commands[] = {{L"run", Run, 2},
-                    {L"wait", Wait, 2},
-                    {L"tree", Tree, 1},
-                    {L"close", Close, 1},
-                    {L"host", Host, 3}};
+    } commands[] = {{L"run", Run, 2},         {L"tree", Tree, 1},     {L"close", Close, 1},
+                    {L"painted", Painted, 1}, {L"refuse", Refuse, 1}, {L"host", Host, 3}};
     for (const auto& command : commands) {
         if (count >= 2 + command.arguments && std::wstring(argv[1]) == command.name) {
             command.run(Args(argv + 2, argv + count));
@@ -179,5 +204,5 @@ int main() {
         }
     }
     SetLastError(ERROR_INVALID_PARAMETER);
-    Need(false, L"usage: driver run|wait|tree|close|host ...");
+    Need(false, L"usage: driver run|tree|close|painted|refuse|host ...");
 }

@@ -1,38 +1,38 @@
-"""Lumeck.scr under Wine on a private Xvfb with a fresh WINEPREFIX. `harness.py setup` makes that
-world and writes GLIMRA_E2E_STATE; `cleanup` ends the processes it started, by PID, and removes
-it."""
+"""Lumeck.scr under Wine on a private Xvfb with a fresh WINEPREFIX, driven by the end-to-end
+driver (GLIMRA_DRIVER). `python3 -m glimratest.wine setup` makes that world and writes
+GLIMRA_E2E_STATE; `cleanup` ends the processes it started, by PID, and removes it. SaverCase is
+a test in it."""
 
 import json
 import os
 import pathlib
 import shutil
+import subprocess
 import sys
 import tempfile
 import unittest
 
 from glimratest import displays, pictures, processes, product
-from glimratest.processes import HelperFailed, run
+from glimratest.processes import HelperFailed, Started, run
 from glimratest.waiting import wait_for
-
-sys.path.insert(0, str(product.ROOT / "scripts"))
-import prepare_wine_prefix  # noqa: E402
 
 STATE = pathlib.Path(os.environ["GLIMRA_E2E_STATE"])
 SCR = os.environ["GLIMRA_SCR"]
 DRIVER = os.environ["GLIMRA_DRIVER"]
 WINE_SCR = "Z:" + SCR.replace("/", "\\")
-KEY = r"HKEY_CURRENT_USER\Software\VB and VBA Program Settings\Vestrel"
+KEY = r"Software\VB and VBA Program Settings\Vestrel"  # under HKEY_CURRENT_USER
 SAVER = "GlimraForm1"
 BOX = "#32770"
 SCREEN = pictures.Rect(0, 0, 1024, 768)
+# Debian's Wine has no preloader: now and then the address-space layout takes the fixed page
+# Wine needs, it says this, and nothing runs; that start is made again.
+NO_START = "failed to map the shared user data"
 
 
 def wine(command, env, check=True):
-    """Runs a program under Wine; a failure shows its status and stderr. Debian's Wine has no
-    preloader: now and then the address-space layout takes the fixed page Wine needs and nothing
-    runs, so that start is made again."""
+    """Runs a program under Wine; a failure shows its status and stderr."""
     done = processes.call(["wine", *command], env=env, timeout=600)
-    if "failed to map the shared user data" in done.stderr:
+    if NO_START in done.stderr:
         done = processes.call(["wine", *command], env=env, timeout=600)
     if check and done.returncode != 0:
         raise HelperFailed(["wine", *command], done.returncode, done.stderr)
@@ -48,6 +48,14 @@ def wine_env(state):
     )
 
 
+def import_registry(env, lines):
+    """Imports regedit lines (after the header) into the prefix of env."""
+    with tempfile.NamedTemporaryFile("w", suffix=".reg", encoding="utf-16") as reg:
+        reg.write("\r\n".join(["Windows Registry Editor Version 5.00", "", *lines, ""]))
+        reg.flush()
+        wine(["regedit", "/S", "Z:" + reg.name.replace("/", "\\")], env)
+
+
 def setup():
     cleanup()  # what a run that was cut off left behind
     displays.cache_fonts()
@@ -55,12 +63,16 @@ def setup():
     # A white root: anything the saver fails to cover shows up.
     server = displays.start_xvfb("-screen", "0", "1024x768x24", "-wr")
     state = {"work": work, "prefix": work + "/prefix", "server": server.__dict__}
-    state["wineserver"] = processes.Started(["wineserver", "-f", "-p"], env=wine_env(state)).pid
+    STATE.write_text(json.dumps(state))
+    # The prefix as the program's users get it: it waits for its own wineserver to end.
+    prepare = [sys.executable, product.ROOT / "scripts" / "prepare_wine_prefix.py"]
+    run(prepare, wine_env(state), timeout=600)
+    state["wineserver"] = Started(["wineserver", "-f", "-p"], env=wine_env(state)).pid
     STATE.write_text(json.dumps(state))
     # No window manager: no wait for one at every close, and focus follows new windows.
     lines = [r"[HKEY_CURRENT_USER\Software\Wine\X11 Driver]", '"Managed"="N"', ""]
     lines += [r"[HKEY_CURRENT_USER\Software\Wine\WineDbg]", '"ShowCrashDialog"=dword:00000000']
-    prepare_wine_prefix.prepare(wine_env(state), lines)
+    import_registry(wine_env(state), lines)
 
 
 def cleanup():
@@ -68,7 +80,8 @@ def cleanup():
         return
     state = json.loads(STATE.read_text())
     run(["wineserver", "-k"], env=wine_env(state), check=False, timeout=60)
-    processes.end_pid(state["wineserver"], "wineserver")
+    if "wineserver" in state:
+        processes.end_pid(state["wineserver"], "wineserver")
     displays.XServer(**state["server"]).stop()
     shutil.rmtree(state["work"], ignore_errors=True)
     STATE.unlink()
@@ -89,63 +102,87 @@ def parse(line):
     return fields
 
 
+class Watched:
+    """A program that the driver started and watches beside the test ("run" or "host"): the
+    driver's first answer, then the program's exit code. The driver holds it, so its id stays
+    its own and its exit code is never lost, and kills it when let go."""
+
+    def __init__(self, env, work, *args):
+        for attempt in (1, 2):
+            self.answers = pathlib.Path(tempfile.mkstemp(dir=work)[1])
+            with self.answers.open("w") as stdout:
+                command = ["wine", DRIVER, *args]
+                self.driver = Started(command, env=env, stdin=subprocess.PIPE, stdout=stdout)
+            try:
+                self.first = wait_for(lambda: self.answer(0), "the driver's first answer")
+                break
+            except HelperFailed:
+                if attempt == 2 or NO_START not in self.driver.error_output():
+                    raise
+        self.pid = self.first["pid"]
+
+    def answer(self, number):
+        """The driver's answer of that number (from 0) once it has given it, else None."""
+        ended = not self.driver.running()
+        lines = self.answers.read_text().splitlines(keepends=True)
+        if len(lines) > number and lines[number].endswith("\n"):
+            return parse(lines[number])
+        if ended:
+            raise self.driver.failure(f"ended before its answer {number}")
+
+    def running(self):
+        return self.answer(1) is None
+
+    def exit_code(self):
+        return wait_for(lambda: self.answer(1), f"{self.pid} to end", timeout=30)["code"]
+
+    def let_go(self):
+        self.driver.stdin.close()
+        self.driver.ended(60)
+        self.driver.end()
+
+
 class SaverCase(unittest.TestCase):
-    """Each test starts with no settings stored, and ends every process it started."""
+    """Each test starts with no settings stored, and ends every program it started."""
 
     def setUp(self):
         self.state = json.loads(STATE.read_text())
         self.env = wine_env(self.state)
-        self.pids = []
+        self.watched = []
         self.addCleanup(self.end_all)
-        run(["wine", "reg", "delete", KEY, "/f"], env=self.env, check=False)
+        run(["wine", "reg", "delete", "HKCU\\" + KEY, "/f"], env=self.env, check=False)
 
     def end_all(self):
-        """Ends each process started so far, once: Wine soon gives its id to another."""
-        while self.pids:
-            self.driver("wait", self.pids.pop(), "kill")
+        while self.watched:
+            self.watched.pop().let_go()
 
-    def driver(self, *args, check=True):
+    def driver(self, *args):
         """The driver's answer as a dict, for tree a list; a failure shows its status and stderr."""
-        command = [DRIVER, *args]
-        done = wine(command, self.env, check=False)
+        done = wine([DRIVER, *args], self.env, check=False)
         rows = [parse(line) for line in done.stdout.splitlines()]
-        if check and (not rows or "error" in rows[-1] or done.returncode != 0):
-            error = rows[-1] if rows else "no answer"
-            raise HelperFailed(
-                ["wine", *command], done.returncode, done.stderr, f"answered {error}"
-            )
+        if not rows or "error" in rows[-1] or done.returncode != 0:
+            why = f"answered {rows[-1:]}"
+            raise HelperFailed(["wine", DRIVER, *args], done.returncode, done.stderr, why)
         return rows if args[0] == "tree" else rows[0]
 
-    def xdotool(self, *args):
-        run(["xdotool", *args], env=self.env)
+    def watch(self, *args):
+        """The driver run with args beside the test (Watched), let go when the test ends."""
+        watched = Watched(self.env, self.state["work"], *args)
+        self.watched.append(watched)
+        return watched
 
-    def start(self, argtext, *wait_ms):
-        """Starts the program as hosts do: its quoted path, a blank and the argument text; returns
-        its PID, or with wait_ms the driver's answer."""
+    def xdotool(self, *args):
+        return displays.xdotool(self.env, *args)
+
+    def start(self, argtext):
+        """Starts the program as hosts do, its quoted path, a blank and the argument text;
+        watched."""
         line = f'"{WINE_SCR}"' + (" " + argtext if argtext else "")
-        answer = self.driver("run", WINE_SCR, line, *wait_ms)
-        self.pids.append(answer["pid"])
-        return answer if wait_ms else answer["pid"]
+        return self.watch("run", WINE_SCR, line)
 
     def host(self):
-        """A preview host running the saver: its answer (host, pid), read from a file, not from a
-        pipe, which the saver would hold."""
-        out = pathlib.Path(tempfile.mkstemp(dir=self.state["work"])[1])
-        with out.open("w") as stdout:
-            command = ["wine", DRIVER, "host", 152, 112, WINE_SCR]
-            process = processes.Started(command, env=self.env, stdout=stdout)
-        self.addCleanup(process.end, 60)
-
-        def answer():
-            if not process.running():
-                raise process.failure("ended without an answer")
-            text = out.read_text()
-            return parse(text) if text.endswith("\n") else None
-
-        host = wait_for(answer, "the preview host")
-        self.pids.append(host["pid"])
-        self.addCleanup(self.driver, "close", host["host"], check=False)
-        return host
+        """A preview host running the saver, watched: its first answer holds host and pid."""
+        return self.watch("host", 152, 112, WINE_SCR)
 
     def gui_state(self, pid):
         return self.driver("tree", pid)[-1]
@@ -158,8 +195,7 @@ class SaverCase(unittest.TestCase):
 
         def focused():
             focus = run(["xdotool", "getwindowfocus"], env=self.env, check=False).split()
-            search = ["xdotool", "search", "--name", f"^{title}$"]
-            return focus and focus[0] in run(search, env=self.env, check=False).split()
+            return focus and focus[0] in self.xdotool("search", "--name", f"^{title}$").split()
 
         wait_for(focused, f"the X input focus on {title}")
 
@@ -175,11 +211,6 @@ class SaverCase(unittest.TestCase):
 
         return wait_for(shown, f"a {class_name} window of {pid}")
 
-    def exit_code(self, pid):
-        answer = self.driver("wait", pid, 30000)
-        self.assertEqual(answer["exited"], 1, f"{pid} runs on")
-        return answer.get("code")
-
     def click(self, window):
         rect = window["rect"]
         middle = ((rect.left + rect.right) // 2, (rect.top + rect.bottom) // 2)
@@ -189,15 +220,18 @@ class SaverCase(unittest.TestCase):
         """The DPI of the next process; with DpiScalingVer, Wine honours the program's awareness."""
 
         def desktop(*values):
-            lines = [r"[HKEY_CURRENT_USER\Control Panel\Desktop]", *values]
-            prepare_wine_prefix.import_registry(lines, self.env)
+            import_registry(self.env, [r"[HKEY_CURRENT_USER\Control Panel\Desktop]", *values])
 
         desktop(f'"LogPixels"=dword:{dpi:08x}', '"DpiScalingVer"=dword:00001018')
         self.addCleanup(desktop, '"LogPixels"=dword:00000060', '"DpiScalingVer"=-')
 
+    def store(self, *values):
+        """Stores values ('"name"=data' as regedit writes them) in the settings key."""
+        import_registry(self.env, [f"[HKEY_CURRENT_USER\\{KEY}\\config]", *values])
+
     def stored(self):
         """{name: (type, text)} of the settings key's values, texts exactly as stored."""
-        query = wine(["reg", "query", KEY + r"\config"], self.env)
+        query = wine(["reg", "query", f"HKCU\\{KEY}\\config"], self.env)
         values = {}
         for line in query.stdout.splitlines():
             if "    REG_" in line:
