@@ -1,12 +1,13 @@
 // driver.exe: what only Win32 can see or do for the end-to-end tests. Each answer is a line
-// of tab-separated key=value fields (numbers joined by commas); a failure answers error=...
-// with the Win32 error and exits with 1.
+// holding a JSON object; a failure says what failed and the Win32 error on stderr, and exits
+// with 1.
 #include <windows.h>
 #include <sddl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -18,7 +19,7 @@ long long Number(const std::wstring& text) { return wcstoll(text.c_str(), nullpt
 long long HandleValue(const void* handle) { return reinterpret_cast<long long>(handle); }
 HWND WindowOf(const std::wstring& text) { return reinterpret_cast<HWND>(Number(text)); }
 
-// Prints one answer line in UTF-8, formatted as by wprintf: tab-separated key=value fields.
+// Prints one answer line in UTF-8, formatted as by wprintf.
 void Say(const wchar_t* format, ...) {
     wchar_t line[8192] = {};
     va_list fields;
@@ -35,7 +36,7 @@ void Say(const wchar_t* format, ...) {
 
 void Need(bool done, const wchar_t* what) {
     if (done) return;
-    Say(L"error=%ls\twin32=%lu", what, GetLastError());
+    std::fprintf(stderr, "driver: %ls failed: Win32 error %lu\n", what, GetLastError());
     ExitProcess(1);
 }
 
@@ -79,7 +80,7 @@ void Watch(HANDLE program) {
     }
     DWORD code = 0;
     GetExitCodeProcess(program, &code);
-    Say(L"code=%lu", code);
+    Say(L"{\"code\": %lu}", code);
     WaitForSingleObject(input, INFINITE);
     CloseHandle(input);
     CloseHandle(program);
@@ -88,7 +89,7 @@ void Watch(HANDLE program) {
 // run <exe> <command line>: starts the exe with exactly that command line, watched.
 void Run(const Args& args) {
     const PROCESS_INFORMATION process = Launch(args[0], args[1]);
-    Say(L"pid=%lu", process.dwProcessId);
+    Say(L"{\"pid\": %lu}", process.dwProcessId);
     Watch(process.hProcess);
 }
 
@@ -98,16 +99,17 @@ void Describe(HWND w) {
     DWORD_PTR length = 0;  // a hung window answers nothing, and keeps the empty text
     SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
                         &length);
-    std::replace_if(
-        text, text + 1024, [](wchar_t c) { return c && c < L' '; }, L' ');  // 1 field
+    const auto unquoted = [](wchar_t c) { return c && (c < L' ' || c == L'"' || c == L'\\'); };
+    std::replace_if(text, text + 1024, unquoted, L' ');  // a JSON string as it stands
     RECT rect{}, client{};
     GetWindowRect(w, &rect);
     GetClientRect(w, &client);
     POINT origin{};
     ClientToScreen(w, &origin);
     const HWND parent = GetAncestor(w, GA_PARENT);
-    Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lu,%lu"
-        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d\ttext=%ls",
+    Say(L"{\"hwnd\": %lld, \"parent\": %lld, \"id\": %d, \"class\": \"%ls\", "
+        L"\"style\": [%lu, %lu], \"rect\": [%ld, %ld, %ld, %ld], \"client\": [%ld, %ld, %ld, "
+        L"%ld], \"shown\": %d, \"text\": \"%ls\"}",
         HandleValue(w), parent == GetDesktopWindow() ? 0 : HandleValue(parent), GetDlgCtrlID(w),
         name, static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)),
         static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE)), rect.left, rect.top, rect.right,
@@ -123,8 +125,8 @@ void DescribeTree(HWND w, DWORD pid, bool all) {
 }
 
 // tree <pid>: a line for each visible top-level window of the process and its descendants, and
-// for each window it has in others' windows; then its focus, active window and whether the
-// cursor shows.
+// for each window it has in others' windows; then its active window and whether the cursor
+// shows.
 void Tree(const Args& args) {
     const DWORD pid = Number(args[0]);
     GUITHREADINFO thread{sizeof thread};
@@ -134,14 +136,14 @@ void Tree(const Args& args) {
     }
     CURSORINFO cursor{sizeof cursor};
     GetCursorInfo(&cursor);
-    Say(L"focus=%lld\tactive=%lld\tcursor=%d", HandleValue(thread.hwndFocus),
-        HandleValue(thread.hwndActive), static_cast<int>(cursor.flags & CURSOR_SHOWING));
+    Say(L"{\"active\": %lld, \"cursor\": %d}", HandleValue(thread.hwndActive),
+        static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
 // close <hwnd>: posts WM_CLOSE, as a host closes the window it lent, or the close box.
 void Close(const Args& args) {
     Need(PostMessageW(WindowOf(args[0]), WM_CLOSE, 0, 0), L"WM_CLOSE");
-    Say(L"done=1");
+    Say(L"{}");
 }
 
 // painted <hwnd>: once the window has painted itself anew. Its thread takes input before a
@@ -153,7 +155,7 @@ void Painted(const Args& args) {
         Need(waited < 30000 && IsWindow(window), L"a paint");
         Sleep(10);
     }
-    Say(L"done=1");
+    Say(L"{}");
 }
 
 // refuse <key>: a key under HKEY_CURRENT_USER refuses values and subkeys to everyone, as an
@@ -170,7 +172,7 @@ void Refuse(const Args& args) {
          L"RegSetKeySecurity");
     RegCloseKey(key);
     LocalFree(refusing);
-    Say(L"done=1");
+    Say(L"{}");
 }
 
 // host <width> <height> <exe>: a preview host as the display settings make one, running
@@ -181,7 +183,7 @@ void Host(const Args& args) {
                       Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
-    Say(L"host=%lld\tpid=%lu", HandleValue(w), saver.dwProcessId);
+    Say(L"{\"host\": %lld, \"pid\": %lu}", HandleValue(w), saver.dwProcessId);
     Watch(saver.hProcess);
 }
 

@@ -4,7 +4,7 @@ import unittest
 
 from glimratest import pictures
 from glimratest.waiting import wait_for
-from glimratest.wine import SAVER, SCREEN, SaverCase
+from glimratest.wine import SAVER, SCREEN, WINE_SCR, SaverCase
 
 
 def lone_dots(blobs):
@@ -49,7 +49,7 @@ class Saver(SaverCase):
                 self.assertEqual(saver.exit_code(), 0)
 
     def test_the_preview_fills_its_host_ignores_input_and_ends_with_it(self):
-        host = self.host()
+        host = self.watch("host", 152, 112, WINE_SCR)  # a preview host running the saver
         host_window = host.first["host"]
 
         def preview():  # while it attaches it can show at full-screen size

@@ -1,5 +1,4 @@
-"""Facts the tests read from the product's own files and tools rather than restating them, and
-settings written as the product writes them."""
+"""What the tests read from the product's files and tools rather than restate, and its settings."""
 
 import json
 import os
@@ -17,9 +16,8 @@ def maker():
 
 
 def layout(dpi, run_tool=run):
-    """Where the product places each control at dpi, as GLIMRA_LAYOUT_TABLE prints it: {name:
-    {"id", "kind", "caption", "left", "top", "right", "bottom", "pen"}}, the client area named
-    "client". run_tool runs the table's program and returns its output."""
+    """{name: place} of each control at dpi and of the "client" area, as the product computes them
+    (GLIMRA_LAYOUT_TABLE); run_tool runs that program and returns its output."""
     rows = run_tool([os.environ["GLIMRA_LAYOUT_TABLE"], dpi]).splitlines()
     return {row["name"]: row for row in map(json.loads, rows)}
 
