@@ -1,10 +1,9 @@
 // The tests' X helper, standing in for other clients. "host_window" makes a white 152x112
-// window at 1100,100 (a preview host), prints its id and keeps it until its input ends;
-// "host_window inputonly" does the same with an InputOnly window. "host_window grab" holds
-// the keyboard grabbed with the pointer over its window, prints "grabbed", and "pointer taken"
-// whenever another client grabs the pointer (a saver asks for both grabs at once: it has then
-// tried the keyboard); it lets the keyboard go at a line on its input, and at the input's end
-// prints how many keys reached it since.
+// window at 1100,100 (a preview host), prints its id and keeps it until its input ends.
+// "host_window grab" holds the keyboard grabbed with the pointer over its window, prints
+// "grabbed", and "pointer taken" whenever another client grabs the pointer (a saver asks for
+// both grabs at once: it has then tried the keyboard); it lets the keyboard go at a line on its
+// input, and at the input's end prints how many keys reached it since.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <unistd.h>
@@ -20,10 +19,9 @@ int main(int argc, char** argv) {
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
     attributes.event_mask = KeyPressMask | LeaveWindowMask;
-    const bool input_only = mode == "inputonly";
-    const Window window = XCreateWindow(
-        display, root, 1100, 100, 152, 112, 0, CopyFromParent, input_only ? InputOnly : InputOutput,
-        CopyFromParent, input_only ? CWEventMask : CWBackPixel | CWEventMask, &attributes);
+    const Window window =
+        XCreateWindow(display, root, 1100, 100, 152, 112, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     XMapWindow(display, window);
     XSync(display, False);
     bool grabbed = mode == "grab";
