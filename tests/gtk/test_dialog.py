@@ -17,8 +17,6 @@ from glimratest.session import descendants, extents, focused, text_of, value_of,
 from glimratest.waiting import wait_for
 
 LUMECK = os.environ["LUMECK"]
-# The accessible role of each kind of control in the product's table; the others are panels.
-ROLES = {"label": "label", "text box": "text", "scroll bar": "scroll bar", "button": "push button"}
 
 
 def setUpModule():
@@ -34,27 +32,21 @@ def setUpModule():
 
 class DialogTest(unittest.TestCase):
     def setUp(self):
-        self.start_display(96)
-
-    def start_display(self, dpi):
-        """Xvfb at Xft.dpi (which GTK sizes fonts and the dialog by) and a home of its own."""
+        """Xvfb at Xft.dpi 96 (which GTK sizes fonts and the dialog by), a home of its own."""
         self.server = displays.start_xvfb("-ac")
         self.addCleanup(self.server.stop)
-        run(["xrdb", "-merge"], env=self.server.env(), input=f"Xft.dpi: {dpi}\n")
+        run(["xrdb", "-merge"], env=self.server.env(), input="Xft.dpi: 96\n")
         self.home = pathlib.Path(tempfile.mkdtemp(prefix="glimra-gtk-"))
         self.addCleanup(shutil.rmtree, self.home)
         os.chmod(self.home, 0o755)
         self.env = self.server.env(HOME=self.home, XDG_CONFIG_HOME=self.home / "config")
-        self.env["XDG_DATA_HOME"] = str(self.home / "data")
         self.settings = product.settings_file(self.home / "config")
-        (self.home / "data" / "applications").mkdir(parents=True)
 
     def open(self):
         self.process = Started([LUMECK], env=self.env)
         self.addCleanup(self.process.end)
         window = window_of(self.process, "frame", "配置")
         self.controls = {node.accessibleId: node for node in descendants(window)}
-        return window
 
     def windows(self, name):
         found = xdotool(self.env, "search", "--onlyvisible", "--name", name)
@@ -76,34 +68,7 @@ class DialogTest(unittest.TestCase):
         xlib.XSendEvent(display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         xlib.XCloseDisplay(display)
 
-    def test_layout_captions_and_roles_follow_the_products_table_at_each_dpi(self):
-        for dpi in (96, 144):
-            self.start_display(dpi)
-            places = product.layout(dpi)
-            client = places.pop("client")
-            left, top, width, height = extents(self.open())
-            size = (client["right"] - client["left"], client["bottom"] - client["top"])
-            self.assertEqual((width, height), size, f"the client area at {dpi}")
-            for name, place in places.items():
-                node = self.controls[name]
-                x, y, w, h = extents(node)
-                where = {"left": x - left, "top": y - top, "right": x - left + w}
-                where["bottom"] = y - top + h
-                for field, got in where.items():
-                    if place["kind"] == "label" and field in ("right", "bottom"):
-                        got = min(got, place[field])  # a label fits its caption, never less
-                    self.assertEqual(got, place[field], f"{name}'s {field} at {dpi}")
-                self.assertEqual(node.name, place["caption"], f"{name}'s caption")
-                role = ROLES.get(place["kind"], "panel")
-                self.assertEqual(node.getRoleName(), role, f"{name}'s role")
-
-    def test_arrows_step_the_count_and_the_bar_and_the_logo_opens_the_address(self):
-        opened = self.home / "opened"
-        recorder = f"Exec=sh -c 'echo \"$1\" >{opened}' sh %u\n"
-        entry = "[Desktop Entry]\nType=Application\nName=Recorder\n" + recorder
-        (self.home / "data/applications/recorder.desktop").write_text(entry)
-        default = "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-        (self.home / "config/mimeapps.list").write_text(default)
+    def test_arrows_step_the_count_and_the_bar(self):
         self.open()
         box, bar = self.controls["TxtNum"], self.controls["Hspeed"]
         for before, arrow, after in (("30", 0, "31"), ("x" * 300, 1, "x" * 300)):
@@ -118,11 +83,6 @@ class DialogTest(unittest.TestCase):
             wait_for(lambda: value_of(bar) == start, f"the bar at {start}")
             self.click("Hspeed", dx)
             wait_for(lambda: value_of(bar) == want, f"the bar at {want}")
-        self.click("Image1")  # the browser opens beside the dialog, which stays
-        address = product.maker()["address"] + "\n"
-        got = lambda: opened.exists() and opened.read_text()  # noqa: E731
-        wait_for(lambda: got() == address, "the browser to get the address")
-        self.assertTrue(self.process.running(), "the dialog ended")
 
     def test_ok_stores_the_text_as_typed_through_a_link_cancel_and_the_close_box_nothing(self):
         private = self.home / "private.ini"  # in another folder than the link
