@@ -29,12 +29,12 @@ SCREEN = pictures.Rect(0, 0, 1024, 768)
 NO_START = "failed to map the shared user data"
 
 
-def wine(command, env, check=True):
+def wine(command, env):
     """Runs a program under Wine; a failure shows its status and stderr."""
     done = processes.call(["wine", *command], env=env, timeout=600)
     if NO_START in done.stderr:
         done = processes.call(["wine", *command], env=env, timeout=600)
-    if check and done.returncode != 0:
+    if done.returncode != 0:
         raise HelperFailed(["wine", *command], done.returncode, done.stderr)
     return done
 
