@@ -69,11 +69,10 @@ DWORD WINAPI KillAtInputEnd(void* program) {
     return 0;
 }
 
-// Keeps the driver's windows working until the program ends, then answers how it ended; the
-// driver ends once its input does. Until then the program's id stays its own: Wine soon gives
-// an ended process's id to another.
+// Keeps the driver's windows working until the program ends, then answers its exit code,
+// which the driver's handle keeps; the program is killed if the driver's input ends first.
 void Watch(HANDLE program) {
-    const HANDLE input = CreateThread(nullptr, 0, KillAtInputEnd, program, 0, nullptr);
+    CloseHandle(CreateThread(nullptr, 0, KillAtInputEnd, program, 0, nullptr));
     while (MsgWaitForMultipleObjects(1, &program, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message{};
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
@@ -81,8 +80,6 @@ void Watch(HANDLE program) {
     DWORD code = 0;
     GetExitCodeProcess(program, &code);
     Say(L"{\"code\": %lu}", code);
-    WaitForSingleObject(input, INFINITE);
-    CloseHandle(input);
     CloseHandle(program);
 }
 
@@ -140,7 +137,7 @@ void Tree(const Args& args) {
         static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
-// close <hwnd>: posts WM_CLOSE, as a host closes the window it lent, or the close box.
+// close <hwnd>: posts WM_CLOSE, as a host closes the window it lent.
 void Close(const Args& args) {
     Need(PostMessageW(WindowOf(args[0]), WM_CLOSE, 0, 0), L"WM_CLOSE");
     Say(L"{}");

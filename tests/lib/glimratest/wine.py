@@ -64,7 +64,8 @@ def setup():
     server = displays.start_xvfb("-screen", "0", "1024x768x24", "-wr")
     state = {"work": work, "prefix": work + "/prefix", "server": server.__dict__}
     STATE.write_text(json.dumps(state))
-    # The prefix as the program's users get it: it waits for its own wineserver to end.
+    # The prefix as the program's users get it; the script waits for that prefix's wineserver
+    # to end, so the tests' own starts after it.
     prepare = [sys.executable, product.ROOT / "scripts" / "prepare_wine_prefix.py"]
     run(prepare, wine_env(state), timeout=600)
     state["wineserver"] = Started(["wineserver", "-f", "-p"], env=wine_env(state)).pid
