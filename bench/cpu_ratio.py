@@ -30,14 +30,14 @@ BUILD = os.path.join(ROOT, "build", "windows")
 SCR = os.environ.get("GLIMRA_SCR", os.path.join(BUILD, "Lumeck.scr"))  # another build to compare
 IDLE = os.path.join(BUILD, "bench", "win32", "idle_window.exe")
 DRIVER = os.path.join(BUILD, "tests", "e2e", "driver.exe")
-# The end-to-end harness makes the Wine world; it reads these when imported.
+# The end-to-end tests' Wine world (glimratest.wine) reads these when imported.
 os.environ.update(
     GLIMRA_SCR=SCR,
     GLIMRA_DRIVER=DRIVER,
     GLIMRA_E2E_STATE=os.path.join(tempfile.mkdtemp(prefix="glimra-bench-"), "state.json"),
 )
-sys.path[:0] = [os.path.join(ROOT, "tests", "e2e"), os.path.join(ROOT, "tests", "lib")]
-import harness  # noqa: E402
+sys.path.insert(0, os.path.join(ROOT, "tests", "lib"))
+from glimratest import wine as harness  # noqa: E402
 
 TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
 # "bare" makes the baseline paint nothing.
@@ -51,23 +51,17 @@ class Driver:
     def __init__(self):
         self.state = json.loads(harness.STATE.read_text())
         self.env = harness.wine_env(self.state)
-
-    def call(self, *args):
-        out = subprocess.run(
-            ["wine", DRIVER] + [str(arg) for arg in args],
-            env=self.env,
-            stdin=subprocess.DEVNULL,
-            stdout=subprocess.PIPE,
-            check=True,
-        ).stdout
-        return harness.parse(out.decode().splitlines()[-1])
+        self.watched = {}
 
     def start(self, exe, argtext):
         path = "Z:" + os.path.abspath(exe).replace("/", "\\")
-        return self.call("run", path, f'"{path}" {argtext}'.rstrip(), 1, 0)["pids"]
+        line = f'"{path}" {argtext}'.rstrip()
+        watched = harness.Watched(self.env, self.state["work"], "run", path, line)
+        self.watched[watched.pid] = watched
+        return watched.pid
 
     def kill(self, pid):
-        self.call("wait", pid, "kill")
+        self.watched.pop(pid).let_go()
 
 
 def linux_pid(image, prefix):
@@ -163,9 +157,8 @@ def main():
     driver = Driver()
     started = []
     try:
-        harness.prepare_wine_prefix.import_registry(
-            [f"[{harness.KEY}\\config]", '"speed"="100"', '"NumberofPoint"="200"'], driver.env
-        )
+        settings = [f"[HKEY_CURRENT_USER\\{harness.KEY}\\config]", '"speed"="100"']
+        harness.import_registry(driver.env, settings + ['"NumberofPoint"="200"'])
         startup = {"Lumeck.scr": [], "idle_window.exe": []}
         for _ in range(STARTUP_RUNS):
             startup["Lumeck.scr"].append(startup_seconds(driver, SCR, "/s", "Lumeck.scr", "Form1"))

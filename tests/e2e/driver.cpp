@@ -1,11 +1,13 @@
 // driver.exe: what only Win32 can see or do for the end-to-end tests. Each answer is a line
-// of tab-separated key=value fields (numbers joined by commas); a failure answers error=...
-// with the Win32 error and exits with 1.
+// holding a JSON object; a failure says what failed and the Win32 error on stderr, and exits
+// with 1.
 #include <windows.h>
+#include <sddl.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -17,7 +19,7 @@ long long Number(const std::wstring& text) { return wcstoll(text.c_str(), nullpt
 long long HandleValue(const void* handle) { return reinterpret_cast<long long>(handle); }
 HWND WindowOf(const std::wstring& text) { return reinterpret_cast<HWND>(Number(text)); }
 
-// Prints one answer line in UTF-8, formatted as by wprintf: tab-separated key=value fields.
+// Prints one answer line in UTF-8, formatted as by wprintf.
 void Say(const wchar_t* format, ...) {
     wchar_t line[8192] = {};
     va_list fields;
@@ -34,7 +36,7 @@ void Say(const wchar_t* format, ...) {
 
 void Need(bool done, const wchar_t* what) {
     if (done) return;
-    Say(L"error=%ls\twin32=%lu", what, GetLastError());
+    std::fprintf(stderr, "driver: %ls failed: Win32 error %lu\n", what, GetLastError());
     ExitProcess(1);
 }
 
@@ -57,38 +59,35 @@ PROCESS_INFORMATION Launch(const std::wstring& exe, std::wstring command) {
     return process;
 }
 
-// Whether the process has ended within ms, and then its exit code: two fields.
-std::wstring ExitFields(HANDLE process, DWORD ms) {
-    DWORD code = 0;
-    if (WaitForSingleObject(process, ms) != WAIT_OBJECT_0) return L"exited=0";
-    if (!GetExitCodeProcess(process, &code)) return L"exited=1";
-    return L"exited=1\tcode=" + std::to_wstring(code);
+// Kills the program once the driver's input ends: the test is done with it.
+DWORD WINAPI KillAtInputEnd(void* program) {
+    char line[64];
+    DWORD read = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &read, nullptr) && read) {
+    }
+    TerminateProcess(program, 1);
+    return 0;
 }
 
-// run <exe> <command line> [ms]: starts the exe with exactly that command line; with ms, also
-// whether it has ended within ms.
+// Keeps the driver's windows working until the program ends, then answers its exit code,
+// which the driver's handle keeps; the program is killed if the driver's input ends first.
+void Watch(HANDLE program) {
+    CloseHandle(CreateThread(nullptr, 0, KillAtInputEnd, program, 0, nullptr));
+    while (MsgWaitForMultipleObjects(1, &program, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(program, &code);
+    Say(L"{\"code\": %lu}", code);
+    CloseHandle(program);
+}
+
+// run <exe> <command line>: starts the exe with exactly that command line, watched.
 void Run(const Args& args) {
     const PROCESS_INFORMATION process = Launch(args[0], args[1]);
-    std::wstring answer = L"pid=" + std::to_wstring(process.dwProcessId);
-    if (args.size() > 2) answer += L"\t" + ExitFields(process.hProcess, Number(args[2]));
-    CloseHandle(process.hProcess);
-    Say(L"%ls", answer.c_str());
-}
-
-// wait <pid> <ms|kill>: whether the process has ended within ms, or once killed. Wine reuses a
-// process id soon: an id that is now the driver's own names a process that has ended.
-void Wait(const Args& args) {
-    const DWORD pid = Number(args[0]);
-    const DWORD access = SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE;
-    const HANDLE process = pid == GetCurrentProcessId() ? nullptr : OpenProcess(access, FALSE, pid);
-    if (process == nullptr) {
-        Say(L"exited=1");
-        return;
-    }
-    const bool kill = args[1] == L"kill";
-    if (kill) TerminateProcess(process, 1);
-    Say(L"%ls", ExitFields(process, kill ? 10000 : Number(args[1])).c_str());
-    CloseHandle(process);
+    Say(L"{\"pid\": %lu}", process.dwProcessId);
+    Watch(process.hProcess);
 }
 
 void Describe(HWND w) {
@@ -97,16 +96,17 @@ void Describe(HWND w) {
     DWORD_PTR length = 0;  // a hung window answers nothing, and keeps the empty text
     SendMessageTimeoutW(w, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
                         &length);
-    std::replace_if(
-        text, text + 1024, [](wchar_t c) { return c && c < L' '; }, L' ');  // 1 field
+    const auto unquoted = [](wchar_t c) { return c && (c < L' ' || c == L'"' || c == L'\\'); };
+    std::replace_if(text, text + 1024, unquoted, L' ');  // a JSON string as it stands
     RECT rect{}, client{};
     GetWindowRect(w, &rect);
     GetClientRect(w, &client);
     POINT origin{};
     ClientToScreen(w, &origin);
     const HWND parent = GetAncestor(w, GA_PARENT);
-    Say(L"hwnd=%lld\tparent=%lld\tid=%d\tclass=%ls\tstyle=%lu,%lu"
-        L"\trect=%ld,%ld,%ld,%ld\tclient=%ld,%ld,%ld,%ld\tshown=%d\ttext=%ls",
+    Say(L"{\"hwnd\": %lld, \"parent\": %lld, \"id\": %d, \"class\": \"%ls\", "
+        L"\"style\": [%lu, %lu], \"rect\": [%ld, %ld, %ld, %ld], \"client\": [%ld, %ld, %ld, "
+        L"%ld], \"shown\": %d, \"text\": \"%ls\"}",
         HandleValue(w), parent == GetDesktopWindow() ? 0 : HandleValue(parent), GetDlgCtrlID(w),
         name, static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)),
         static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE)), rect.left, rect.top, rect.right,
@@ -122,8 +122,8 @@ void DescribeTree(HWND w, DWORD pid, bool all) {
 }
 
 // tree <pid>: a line for each visible top-level window of the process and its descendants, and
-// for each window it has in others' windows; then its focus, active window and whether the
-// cursor shows.
+// for each window it has in others' windows; then its active window and whether the cursor
+// shows.
 void Tree(const Args& args) {
     const DWORD pid = Number(args[0]);
     GUITHREADINFO thread{sizeof thread};
@@ -133,28 +133,55 @@ void Tree(const Args& args) {
     }
     CURSORINFO cursor{sizeof cursor};
     GetCursorInfo(&cursor);
-    Say(L"focus=%lld\tactive=%lld\tcursor=%d", HandleValue(thread.hwndFocus),
-        HandleValue(thread.hwndActive), static_cast<int>(cursor.flags & CURSOR_SHOWING));
+    Say(L"{\"active\": %lld, \"cursor\": %d}", HandleValue(thread.hwndActive),
+        static_cast<int>(cursor.flags & CURSOR_SHOWING));
 }
 
 // close <hwnd>: posts WM_CLOSE, as a host closes the window it lent.
 void Close(const Args& args) {
     Need(PostMessageW(WindowOf(args[0]), WM_CLOSE, 0, 0), L"WM_CLOSE");
-    Say(L"done=1");
+    Say(L"{}");
+}
+
+// painted <hwnd>: once the window has painted itself anew. Its thread takes input before a
+// paint, so by then it has handled the input that came before.
+void Painted(const Args& args) {
+    const HWND window = WindowOf(args[0]);
+    Need(RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE), L"RedrawWindow");
+    for (int waited = 0; GetUpdateRect(window, nullptr, FALSE); waited += 10) {
+        Need(waited < 30000 && IsWindow(window), L"a paint");
+        Sleep(10);
+    }
+    Say(L"{}");
+}
+
+// refuse <key>: a key under HKEY_CURRENT_USER refuses values and subkeys to everyone, as an
+// administrator's access list can; Wine enforces it.
+void Refuse(const Args& args) {
+    PSECURITY_DESCRIPTOR refusing = nullptr;
+    Need(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x6;;;WD)(A;;KA;;;WD)",
+                                                              SDDL_REVISION_1, &refusing, nullptr),
+         L"the access list");
+    HKEY key = nullptr;
+    Need(!RegCreateKeyExW(HKEY_CURRENT_USER, args[0].c_str(), 0, nullptr, 0, WRITE_DAC, nullptr,
+                          &key, nullptr) &&
+             !RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, refusing),
+         L"RegSetKeySecurity");
+    RegCloseKey(key);
+    LocalFree(refusing);
+    Say(L"{}");
 }
 
 // host <width> <height> <exe>: a preview host as the display settings make one, running
-// "<exe>" /p <handle>, until the test ends it.
+// "<exe>" /p <handle>, watched.
 void Host(const Args& args) {
     const HWND w =
         CreateWindowW(L"STATIC", L"host", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 40, 40,
                       Number(args[0]), Number(args[1]), nullptr, nullptr, nullptr, nullptr);
     const std::wstring handle = std::to_wstring(HandleValue(w));
     const PROCESS_INFORMATION saver = Launch(args[2], L"\"" + args[2] + L"\" /p " + handle);
-    CloseHandle(saver.hProcess);  // the test ends the saver by its id
-    Say(L"host=%lld\tpid=%lu", HandleValue(w), saver.dwProcessId);
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    Say(L"{\"host\": %lld, \"pid\": %lu}", HandleValue(w), saver.dwProcessId);
+    Watch(saver.hProcess);
 }
 
 }  // namespace
@@ -167,11 +194,8 @@ int main() {
         const wchar_t* name;
         void (*run)(const Args&);
         int arguments;  // at least
-    } commands[] = {{L"run", Run, 2},
-                    {L"wait", Wait, 2},
-                    {L"tree", Tree, 1},
-                    {L"close", Close, 1},
-                    {L"host", Host, 3}};
+    } commands[] = {{L"run", Run, 2},         {L"tree", Tree, 1},     {L"close", Close, 1},
+                    {L"painted", Painted, 1}, {L"refuse", Refuse, 1}, {L"host", Host, 3}};
     for (const auto& command : commands) {
         if (count >= 2 + command.arguments && std::wstring(argv[1]) == command.name) {
             command.run(Args(argv + 2, argv + count));
@@ -179,5 +203,5 @@ int main() {
         }
     }
     SetLastError(ERROR_INVALID_PARAMETER);
-    Need(false, L"usage: driver run|wait|tree|close|host ...");
+    Need(false, L"usage: driver run|tree|close|painted|refuse|host ...");
 }

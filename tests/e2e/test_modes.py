@@ -6,21 +6,20 @@ import re
 import unittest
 
 from glimratest import product
-from harness import BOX, SaverCase, run
+from glimratest.processes import run
+from glimratest.wine import BOX, SaverCase
 
 
 class Modes(SaverCase):
     def assert_ends_at_once(self, argtext):
         with self.subTest(argtext=argtext):
-            answer = self.start(argtext, 10000)
-            self.assertEqual(answer["exited"], 1, "ended")
-            self.assertLess(answer["code"], 0x80000000, "did not crash")
+            self.assertEqual(self.start(argtext).exit_code(), 0)
 
     def test_previews_of_no_host_end_and_beside_the_statement_box_every_start_ends(self):
         # 65568 is Wine's desktop window; 1234 names no window.
         for argtext in ("/p", "/p 1234", "/p 65568"):
             self.assert_ends_at_once(argtext)
-        pid = self.start("/v")
+        pid = self.start("/v").pid
         box = self.window(pid, BOX)
         self.assertEqual([w["class"] for w in self.windows(pid) if not w["parent"]], [BOX])
         self.assertEqual(box["text"], "声明")

@@ -3,7 +3,6 @@ assistive technology reads them (AT-SPI on a D-Bus session of the test's own, it
 runtime folder of the test's own) and driven by real clicks and keys."""
 
 import ctypes
-import json
 import os
 import pathlib
 import shutil
@@ -11,13 +10,13 @@ import tempfile
 import unittest
 
 from glimratest import displays, product, session
+from glimratest.displays import xdotool
 from glimratest.processes import AS_NOBODY, Started, run
+from glimratest.product import settings_text
 from glimratest.session import descendants, extents, focused, text_of, value_of, window_of
 from glimratest.waiting import wait_for
 
 LUMECK = os.environ["LUMECK"]
-# The accessible role of each kind of control in the product's table; the others are panels.
-ROLES = {"label": "label", "text box": "text", "scroll bar": "scroll bar", "button": "push button"}
 
 
 def setUpModule():
@@ -33,40 +32,30 @@ def setUpModule():
 
 class DialogTest(unittest.TestCase):
     def setUp(self):
-        self.start_display(96)
-
-    def start_display(self, dpi):
-        """Xvfb at Xft.dpi (which GTK sizes fonts and the dialog by) and a home of its own."""
+        """Xvfb at Xft.dpi 96 (which GTK sizes fonts and the dialog by), a home of its own."""
         self.server = displays.start_xvfb("-ac")
         self.addCleanup(self.server.stop)
-        run(["xrdb", "-merge"], env=self.server.env(), input=f"Xft.dpi: {dpi}\n")
+        run(["xrdb", "-merge"], env=self.server.env(), input="Xft.dpi: 96\n")
         self.home = pathlib.Path(tempfile.mkdtemp(prefix="glimra-gtk-"))
         self.addCleanup(shutil.rmtree, self.home)
         os.chmod(self.home, 0o755)
         self.env = self.server.env(HOME=self.home, XDG_CONFIG_HOME=self.home / "config")
-        self.env["XDG_DATA_HOME"] = str(self.home / "data")
-        self.settings = self.home / "config" / "Vestrel" / "settings.ini"
-        self.settings.parent.mkdir(parents=True)
-        (self.home / "data" / "applications").mkdir(parents=True)
+        self.settings = product.settings_file(self.home / "config")
 
     def open(self):
         self.process = Started([LUMECK], env=self.env)
         self.addCleanup(self.process.end)
         window = window_of(self.process, "frame", "配置")
         self.controls = {node.accessibleId: node for node in descendants(window)}
-        return window
-
-    def xdotool(self, *args):
-        return run(["xdotool", *args], env=self.env, check=False)
 
     def windows(self, name):
-        found = self.xdotool("search", "--onlyvisible", "--name", name)
+        found = xdotool(self.env, "search", "--onlyvisible", "--name", name)
         return [int(window) for window in found.split()]
 
     def click(self, name, dx=None):
         x, y, width, height = extents(self.controls[name])
         x += width // 2 if dx is None else dx % width
-        self.xdotool("mousemove", "--sync", x, y + height // 2, "click", 1)
+        xdotool(self.env, "mousemove", "--sync", x, y + height // 2, "click", 1)
 
     def close_box(self, window):
         """What a window manager's close box sends: WM_DELETE_WINDOW."""
@@ -79,40 +68,12 @@ class DialogTest(unittest.TestCase):
         xlib.XSendEvent(display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         xlib.XCloseDisplay(display)
 
-    def test_layout_captions_and_roles_follow_the_products_table_at_each_dpi(self):
-        for dpi in (96, 144):
-            self.start_display(dpi)
-            rows = run([os.environ["GLIMRA_LAYOUT_TABLE"], dpi]).splitlines()
-            places = {row["name"]: row for row in map(json.loads, rows)}
-            client = places.pop("client")
-            left, top, width, height = extents(self.open())
-            size = (client["right"] - client["left"], client["bottom"] - client["top"])
-            self.assertEqual((width, height), size, f"the client area at {dpi}")
-            for name, place in places.items():
-                node = self.controls[name]
-                x, y, w, h = extents(node)
-                where = {"left": x - left, "top": y - top, "right": x - left + w}
-                where["bottom"] = y - top + h
-                for field, got in where.items():
-                    if place["kind"] == "label" and field in ("right", "bottom"):
-                        got = min(got, place[field])  # a label fits its caption, never less
-                    self.assertEqual(got, place[field], f"{name}'s {field} at {dpi}")
-                self.assertEqual(node.name, place["caption"], f"{name}'s caption")
-                role = ROLES.get(place["kind"], "panel")
-                self.assertEqual(node.getRoleName(), role, f"{name}'s role")
-
-    def test_arrows_step_the_count_and_the_bar_and_the_logo_opens_the_address(self):
-        opened = self.home / "opened"
-        recorder = f"Exec=sh -c 'echo \"$1\" >{opened}' sh %u\n"
-        entry = "[Desktop Entry]\nType=Application\nName=Recorder\n" + recorder
-        (self.home / "data/applications/recorder.desktop").write_text(entry)
-        default = "[Default Applications]\nx-scheme-handler/https=recorder.desktop\n"
-        (self.home / "config/mimeapps.list").write_text(default)
+    def test_arrows_step_the_count_and_the_bar(self):
         self.open()
         box, bar = self.controls["TxtNum"], self.controls["Hspeed"]
         for before, arrow, after in (("30", 0, "31"), ("x" * 300, 1, "x" * 300)):
             box.queryEditableText().setTextContents(before)
-            self.xdotool("key", "Tab")  # the focus leaves the box first
+            xdotool(self.env, "key", "Tab")  # the focus leaves the box first
             wait_for(lambda: not focused(box), "the focus to leave the box")
             self.click(f"CmdChange({arrow})")
             wait_for(lambda: text_of(box) == after and focused(box), f"{after[:9]!r}, focused")
@@ -122,11 +83,6 @@ class DialogTest(unittest.TestCase):
             wait_for(lambda: value_of(bar) == start, f"the bar at {start}")
             self.click("Hspeed", dx)
             wait_for(lambda: value_of(bar) == want, f"the bar at {want}")
-        self.click("Image1")  # the browser opens beside the dialog, which stays
-        address = product.maker()["address"] + "\n"
-        got = lambda: opened.exists() and opened.read_text()  # noqa: E731
-        wait_for(lambda: got() == address, "the browser to get the address")
-        self.assertTrue(self.process.running(), "the dialog ended")
 
     def test_ok_stores_the_text_as_typed_through_a_link_cancel_and_the_close_box_nothing(self):
         private = self.home / "private.ini"  # in another folder than the link
@@ -137,7 +93,7 @@ class DialogTest(unittest.TestCase):
             ("close box", "77", "40"),
         ):
             with self.subTest(close=close):
-                private.write_text("[config]\nNumberofPoint=40\nspeed=2000\n")
+                private.write_text(settings_text(40, 2000))
                 private.chmod(0o600)
                 self.open()
                 box = self.controls["TxtNum"]
@@ -150,15 +106,14 @@ class DialogTest(unittest.TestCase):
                 else:
                     self.click(close)
                 self.assertEqual(self.process.exit_status(60), 0)
-                want = f"[config]\nNumberofPoint={stored}\nspeed=2000\n"
-                self.assertEqual(private.read_text(), want, "the stored file")
+                self.assertEqual(private.read_text(), settings_text(stored, 2000), "the file")
                 self.assertTrue(self.settings.is_symlink(), "the link was replaced")
                 self.assertEqual(oct(private.stat().st_mode & 0o777), "0o600", "the file's mode")
 
     def test_refused_write_shows_the_error_box_over_the_dialog_and_keeps_the_file(self):
         # Root writes anywhere, so the program runs as nobody, which cannot reach this
         # session's bus: the windows are found by their names.
-        self.settings.write_text("[config]\nNumberofPoint=40\nspeed=700\n")
+        self.settings.write_text(settings_text(40, 700))
         as_nobody = []
         if os.geteuid() == 0:
             run(["chown", "-R", "65534:65534", self.home])
@@ -167,13 +122,13 @@ class DialogTest(unittest.TestCase):
         process = Started(as_nobody + [LUMECK], env=dict(self.env, NO_AT_BRIDGE="1"))
         self.addCleanup(process.end)
         [dialog] = wait_for(lambda: self.windows("^配置$"), "the dialog")
-        self.xdotool("mousemove", "--window", dialog, 318, 28, "click", 1)
+        xdotool(self.env, "mousemove", "--window", dialog, 318, 28, "click", 1)
         [box] = wait_for(lambda: self.windows("^Lumeck$"), "the error box")
         owner = run(["xprop", "-id", box, "WM_TRANSIENT_FOR"], env=self.env)
         self.assertEqual(int(owner.split("#")[1], 16), dialog, "the box's owner")
-        self.xdotool("windowfocus", "--sync", box, "key", "Return")
+        xdotool(self.env, "windowfocus", "--sync", box, "key", "Return")
         self.assertEqual(process.exit_status(60), 70)
-        self.assertEqual(self.settings.read_text(), "[config]\nNumberofPoint=40\nspeed=700\n")
+        self.assertEqual(self.settings.read_text(), settings_text(40, 700))
 
 
 if __name__ == "__main__":

@@ -2,7 +2,6 @@
 swayidle starting it, its output or the compositor going away, and the dialog and its boxes read
 through AT-SPI (Debian's pyatspi) and driven by a virtual pointer."""
 
-import json
 import os
 import re
 import shlex
@@ -11,7 +10,7 @@ import subprocess
 import unittest
 
 from glimratest import product, session
-from glimratest.pictures import blobs_of, colours, shows
+from glimratest.pictures import blobs_of, colours, runs_after_two_draws, shows
 from glimratest.processes import Started, run
 from glimratest.waiting import wait_for
 from glimratest.wayland import BACKGROUND, Sway
@@ -45,9 +44,8 @@ class OnSway(unittest.TestCase):
         cls.sway = Sway()
         cls.addClassCleanup(cls.sway.stop)
         cls.sway.swaymsg("create_output")
-        os.makedirs(cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel")
-        with open(cls.sway.env["XDG_CONFIG_HOME"] + "/Vestrel/settings.ini", "w") as settings:
-            settings.write(f"[config]\nNumberofPoint={POINTS}\nspeed=100\n")
+        settings = product.settings_file(cls.sway.env["XDG_CONFIG_HOME"])
+        settings.write_text(product.settings_text(POINTS, 100))
 
     def start(self, *command, env=None, **options):
         process = Started(command, env=dict(self.sway.env, **(env or {})), **options)
@@ -63,14 +61,6 @@ class OnSway(unittest.TestCase):
         process = self.start(LUMECK, "/s")
         wait_for(self.covered, "an output covered by the saver")
         return process
-
-    def still_runs(self, process, output):
-        """Whether it runs once it has drawn twice more, by when it has read earlier input."""
-        for _ in range(2):
-            before = self.sway.picture(output)
-            changed = lambda: not process.running() or self.sway.picture(output) != before
-            wait_for(changed, f"a new dot on {output}")
-        return process.running()
 
     def assert_ends_cleanly(self, process, case):
         self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
@@ -99,7 +89,8 @@ class OnSway(unittest.TestCase):
                     else:
                         run([program, *args], self.sway.env)
                     if step == harmless:
-                        self.assertTrue(self.still_runs(process, output), f"ended by {step}")
+                        picture = lambda: self.sway.picture(output)  # noqa: E731
+                        self.assertTrue(runs_after_two_draws(process.running, picture), step)
                 self.assert_ends_cleanly(process, case)
             process.end()  # the next case starts alone, whatever this one showed
             pointer.end()
@@ -175,8 +166,7 @@ class OnSway(unittest.TestCase):
 
     def test_the_dialogs_logo_hand_tooltip_and_boxes_at_scale_1_and_2(self):
         self.addCleanup(self.sway.swaymsg, "output", "HEADLESS-1", "scale", "1")
-        rows = run([os.environ["GLIMRA_LAYOUT_TABLE"], 96]).splitlines()
-        places = {row["name"]: row for row in map(json.loads, rows)}  # logical pixels
+        places = product.layout(96)  # logical pixels
         logo, ok = places["Image1"], places["Command3"]
         x, y = (logo["left"] + logo["right"]) // 2, (logo["top"] + logo["bottom"]) // 2
         areas = {  # "X,Y WxH" in the layout, where sway puts the dialog's client area at 0,0

@@ -1,8 +1,9 @@
 // The tests' X helper, standing in for other clients. "host_window" makes a white 152x112
-// window at 1100,100 (a preview host), prints its id and keeps it until its input ends;
-// "host_window inputonly" does the same with an InputOnly window. "host_window grab" holds
-// the keyboard and pointer grabbed, as an open menu does, prints "grabbed", lets them go at a
-// line on its input, and at the input's end prints how many keys reached it since.
+// window at 1100,100 (a preview host), prints its id and keeps it until its input ends.
+// "host_window grab" holds the keyboard grabbed with the pointer over its window, prints
+// "grabbed", and "pointer taken" whenever another client grabs the pointer (a saver asks for
+// both grabs at once: it has then tried the keyboard); it lets the keyboard go at a line on its
+// input, and at the input's end prints how many keys reached it since.
 #include <X11/Xlib.h>
 #include <poll.h>
 #include <unistd.h>
@@ -17,19 +18,17 @@ int main(int argc, char** argv) {
     const Window root = DefaultRootWindow(display);
     XSetWindowAttributes attributes{};
     attributes.background_pixel = WhitePixel(display, DefaultScreen(display));
-    attributes.event_mask = KeyPressMask;
-    const bool input_only = mode == "inputonly";
-    const Window window = XCreateWindow(
-        display, root, 1100, 100, 152, 112, 0, CopyFromParent, input_only ? InputOnly : InputOutput,
-        CopyFromParent, input_only ? CWEventMask : CWBackPixel | CWEventMask, &attributes);
+    attributes.event_mask = KeyPressMask | LeaveWindowMask;
+    const Window window =
+        XCreateWindow(display, root, 1100, 100, 152, 112, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWEventMask, &attributes);
     XMapWindow(display, window);
     XSync(display, False);
     bool grabbed = mode == "grab";
     if (grabbed) {
         XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        XWarpPointer(display, None, window, 0, 0, 0, 0, 76, 56);
         XGrabKeyboard(display, window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        XGrabPointer(display, window, False, 0, GrabModeAsync, GrabModeAsync, None, None,
-                     CurrentTime);
         std::puts("grabbed");
     } else {
         std::printf("%lu\n", window);
@@ -41,13 +40,16 @@ int main(int argc, char** argv) {
         if (inputs[0].revents != 0) {
             if (read(0, line, sizeof line) <= 0) break;
             XUngrabKeyboard(display, CurrentTime);
-            XUngrabPointer(display, CurrentTime);
             XSync(display, False);
             grabbed = false;
         }
         for (XEvent event; XPending(display) > 0;) {
             XNextEvent(display, &event);
             keys_after_release += event.type == KeyPress && !grabbed;
+            if (event.type == LeaveNotify && event.xcrossing.mode == NotifyGrab && grabbed) {
+                std::puts("pointer taken");
+                std::fflush(stdout);
+            }
         }
     }
     if (mode == "grab") std::printf("%d\n", keys_after_release);

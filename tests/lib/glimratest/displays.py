@@ -8,7 +8,7 @@ import pathlib
 import subprocess
 import tempfile
 
-from glimratest.processes import HelperFailed, end_pid, run
+from glimratest.processes import HelperFailed, call, end_pid, run
 
 XORG_CONF = pathlib.Path(__file__).with_name("xorg-dummy.conf")
 
@@ -27,6 +27,15 @@ class XServer:
 
     def stop(self):
         end_pid(self.pid, self.program)
+
+
+def xdotool(env, *args):
+    """xdotool's output on the display of env. A search that finds nothing fails silently and
+    gives ""; any other failure raises with its stderr."""
+    done = call(["xdotool", *args], env=env)
+    if done.returncode != 0 and (done.stdout or done.stderr or args[0] != "search"):
+        raise HelperFailed(["xdotool", *args], done.returncode, done.stderr)
+    return done.stdout.strip()
 
 
 def cache_fonts():

@@ -5,6 +5,7 @@ import dataclasses
 import re
 
 from glimratest.processes import run
+from glimratest.waiting import wait_for
 
 
 @dataclasses.dataclass(frozen=True)
@@ -57,11 +58,25 @@ def colours(ppm):
     return int(run(["convert", "ppm:-", "-format", "%k", "info:"], input=ppm, text=False))
 
 
-def blobs(env, rect=None, connectivity=8):
-    """The areas of the display of env (its DISPLAY), or of a Rect of it, that are not black."""
+def shot(env, rect=None):
+    """A PPM picture of the display of env (its DISPLAY), or of a Rect of it."""
     crop = ["-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}"] if rect else []
     command = ["import", "-window", "root", *crop, "+repage", "-depth", "8", "ppm:-"]
-    return blobs_of(run(command, env=env, text=False), connectivity)
+    return run(command, env=env, text=False)
+
+
+def blobs(env, rect=None, connectivity=8):
+    """The areas of the display of env, or of a Rect of it, that are not black."""
+    return blobs_of(shot(env, rect), connectivity)
+
+
+def runs_after_two_draws(running, picture):
+    """Whether a saver still runs once its picture has changed twice more: a saver reads the
+    input that came before a tick ahead of the tick's drawing."""
+    for _ in range(2):
+        before = picture()
+        wait_for(lambda: not running() or picture() != before, "a new dot")
+    return running()
 
 
 def blobs_of(ppm, connectivity=8):

@@ -9,8 +9,8 @@ import sys
 import tempfile
 import unittest
 
-from glimratest import displays, pictures
-from glimratest.processes import Started, run
+from glimratest import displays, pictures, product
+from glimratest.processes import Started
 
 
 def dots(display, area, width=None):
@@ -42,10 +42,8 @@ class Case(unittest.TestCase):
     def setUpClass(cls):
         cls.state = load_state()
         cls.display = cls.state["server"]["display"]
-        cls.settings_file = cls.state["folder"] + "/config/Vestrel/settings.ini"
-        os.makedirs(os.path.dirname(cls.settings_file), exist_ok=True)
-        with open(cls.settings_file, "w") as out:
-            out.write("[config]\nNumberofPoint=%s\nspeed=%s\n" % cls.settings)
+        settings = product.settings_file(cls.state["folder"] + "/config")
+        settings.write_text(product.settings_text(*cls.settings))
 
     def run_helper(self, *args):
         """The tests' X helper (GLIMRA_HOST_WINDOW) beside the test, its input and output open."""
@@ -55,7 +53,7 @@ class Case(unittest.TestCase):
         return helper
 
     def xdotool(self, *args):
-        return run(["xdotool", *args], env=env(self.state), check=False).strip()
+        return displays.xdotool(env(self.state), *args)
 
     def start(self, *args, program=None, **extra_env):
         """lumeck, or another program, with args and extra_env on the display till the test ends."""
