@@ -50,6 +50,14 @@ struct Connection {
 // give the same one.
 Connection* Connect();
 
+// Gives a proxy back: by its release request where its version has one, else destroyed.
+template <typename Proxy>
+void Release(Proxy*& proxy, std::uint32_t since, void (*release)(Proxy*), void (*destroy)(Proxy*)) {
+    if (proxy == nullptr) return;
+    (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(proxy)) >= since ? release : destroy)(proxy);
+    proxy = nullptr;
+}
+
 // From now on `watcher` is told of the outputs and seats, first of those offered so far; null
 // stops it.
 void Watch(Connection& connection, GlobalWatcher* watcher);

@@ -39,11 +39,7 @@ Output::Output(Connection& connection, Global global, OutputOwner& owner)
 Output::~Output() {
     surface_.reset();
     if (xdg_output_ != nullptr) zxdg_output_v1_destroy(xdg_output_);
-    if (wl_output_get_version(output_) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
-        wl_output_release(output_);
-    } else {
-        wl_output_destroy(output_);
-    }
+    Release(output_, WL_OUTPUT_RELEASE_SINCE_VERSION, wl_output_release, wl_output_destroy);
 }
 
 void Output::OnGeometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t,
