@@ -4,6 +4,7 @@
 // which come and go while it runs, handed to whoever watches them.
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -49,6 +50,14 @@ struct Connection {
 // to show the saver with; null, with nothing left open, otherwise. Connects once; later calls
 // give the same one.
 Connection* Connect();
+
+// Binds a global at the version wanted, or the one offered if that is older.
+template <typename Proxy>
+Proxy* Bind(wl_registry* registry, Global global, const wl_interface& interface,
+            std::uint32_t wanted) {
+    return static_cast<Proxy*>(
+        wl_registry_bind(registry, global.name, &interface, std::min(global.version, wanted)));
+}
 
 // Gives a proxy back: by its release request where its version has one, else destroyed.
 template <typename Proxy>

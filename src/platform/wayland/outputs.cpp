@@ -26,8 +26,7 @@ const zxdg_output_v1_listener Output::kXdgOutputListener{
 Output::Output(Connection& connection, Global global, OutputOwner& owner)
     : owner_(owner),
       name_(global.name),
-      output_(static_cast<wl_output*>(wl_registry_bind(
-          connection.registry, global.name, &wl_output_interface, std::min(global.version, 3U)))) {
+      output_(Bind<wl_output>(connection.registry, global, wl_output_interface, 3)) {
     wl_output_add_listener(output_, &kOutputListener, this);
     if (connection.output_manager != nullptr) {
         xdg_output_ = zxdg_output_manager_v1_get_xdg_output(connection.output_manager, output_);

@@ -2,8 +2,6 @@
 
 #include <sys/mman.h>
 
-#include <algorithm>
-
 #include "platform/posix/owners.h"
 
 namespace glimra::wayland {
@@ -46,8 +44,7 @@ const wl_touch_listener Seat::kTouchListener{
 Seat::Seat(Connection& connection, Global global, InputSink& sink)
     : sink_(sink),
       name_(global.name),
-      seat_(static_cast<wl_seat*>(wl_registry_bind(
-          connection.registry, global.name, &wl_seat_interface, std::min(global.version, 5U)))) {
+      seat_(Bind<wl_seat>(connection.registry, global, wl_seat_interface, 5)) {
     wl_seat_add_listener(seat_, &kSeatListener, this);
 }
 
