@@ -1,21 +1,19 @@
 #pragma once
-// The screen as the saver sees it: the primary monitor's rectangle and the DPI.
-#include <X11/Xlib.h>
+// The screen as the saver sees it: its DPI, whether it is Xwayland, the blank pointer.
+#include <xcb/xcb.h>
 
 namespace glimra::x11 {
 
-struct Rect {
-    int x, y, width, height;
-};
-
-// RandR's primary output, or the whole screen as it is now when there is none.
-Rect PrimaryMonitor(Display* display);
-
-// Asks for RandR's screen-change events, which then come as XEvents of the type returned
-// (0 without RandR). They tell that outputs, monitors or the screen's size changed.
-int WatchScreenChanges(Display* display);
-
 // Twips per pixel, 1440 / DPI, the DPI from the screen's width in pixels and millimetres.
-float TwipsPerPixel(Display* display);
+float TwipsPerPixel(const xcb_screen_t& screen);
+
+// Under Xwayland (the server offers the XWAYLAND extension) the compositor routes the keys,
+// and an X11 grab proves nothing. The question goes out with the other requests of the load,
+// so the answer costs no round trip of its own.
+void AskWhetherXwayland();
+bool OnXwayland();
+
+// A pointer that shows nothing, for `window`'s screen.
+xcb_cursor_t BlankCursor(xcb_window_t window);
 
 }  // namespace glimra::x11
