@@ -1,7 +1,7 @@
 """lumeck end to end on the two-head Xorg (the primary monitor on the right): the full-screen
-saver "/s" over both, and the preview "/p <id>" and the display mode of X11 screen-saver hosts ("--root",
-"--window-id", XSCREENSAVER_WINDOW) in a window of another program; and where other clients
-and the screen work against it, the server stops or the screen has 8 bits."""
+saver "/s" over both heads, and the preview "/p <id>" and the display mode of X11 screen-saver
+hosts ("--root", "--window-id", XSCREENSAVER_WINDOW) in a window of another program; and where
+other clients and the screen work against it, the server stops or the screen has 8 bits."""
 
 import os
 import signal
@@ -108,7 +108,7 @@ class Saver(x11.Case):
 
     def test_a_character_a_click_and_a_real_move_end_it_other_keys_and_a_first_move_do_not(self):
         for action, ends in (
-            ("key shift", False),
+            ("key shift Delete", False),
             ("mousemove 1600 500", False),  # the first move is only recorded
             ("key a", True),
             ("click 3", True),

@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string_view>
 
@@ -14,6 +13,7 @@
 #include "platform/posix/saver_loop.h"
 #include "platform/saver_base.h"
 #include "platform/x11/connection.h"
+#include "platform/x11/grabs.h"
 #include "platform/x11/keyboard.h"
 #include "platform/x11/painter.h"
 #include "platform/x11/screen.h"
@@ -28,8 +28,6 @@ namespace glimra::x11 {
 
 namespace {
 
-// How long "/s" waits for another client to let the keyboard go.
-constexpr std::chrono::seconds kKeyboardWait{5};
 constexpr std::uint32_t kOwnEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_KEY_PRESS |
                                      XCB_EVENT_MASK_POINTER_MOTION |
                                      XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_FOCUS_CHANGE;
@@ -111,8 +109,6 @@ class X11SaverWindow final : public platform::SaverWindowBase, public posix::Sav
     void Configured(const xcb_configure_notify_event_t& event);
     void KeyPress(const xcb_key_press_event_t& event);
     void RetryGrabs();
-    void TryGrabs();
-    void LostGrabs(bool unmapped);
 
     std::optional<platform::HostHandle> host_window_;  // a display mode's window; 0: the root
     xcb_window_t root_ = XCB_NONE;
@@ -122,11 +118,7 @@ class X11SaverWindow final : public platform::SaverWindowBase, public posix::Sav
     bool destroyed_ = false;
     Painter painter_;
     Keyboard keyboard_;
-    bool showing_ = false;  // Show has run: the window is to be seen, over the whole root
-    bool mapped_ = false;
-    bool keyboard_grabbed_ = false;  // on the window once mapped, on the root before
-    bool pointer_grabbed_ = false;
-    std::chrono::steady_clock::time_point keyboard_deadline_;  // without it by then: the end
+    Grabs grabs_;  // started by Show: the window is to be seen, over the whole root
     xcb_cursor_t blank_ = XCB_NONE;
     xcb_atom_t close_ = XCB_NONE;  // WM_DELETE_WINDOW
 };
@@ -143,8 +135,7 @@ void X11SaverWindow::OpenWindow(std::int32_t interval_ms) {
     }
     // The run-time error box must be usable over a full-screen saver.
     posix::OnBeforeErrorBox([] {
-        xcb_ungrab_keyboard(Connection(), XCB_CURRENT_TIME);
-        xcb_ungrab_pointer(Connection(), XCB_CURRENT_TIME);
+        Grabs::Release();
         xcb_flush(Connection());
     });
     SetEventHandler(&X11SaverWindow::OnEvent, this);
@@ -190,13 +181,9 @@ void X11SaverWindow::OpenHostWindow() {
     SetSize(geometry->width, geometry->height);
 }
 
-// A saver must never cover a window that still gets the typing: the window maps only once
-// the keyboard is grabbed. Another client may hold a grab (an open menu): the grabs are
-// tried again at every tick and whenever the window loses them, and without the keyboard
-// after kKeyboardWait the saver ends, as a blank screen over a window that takes the keys
-// is worse than none. Under Xwayland no grab holds the keyboard, so the saver never shows.
+// Under Xwayland no grab holds the keyboard, so the saver never shows there.
 void X11SaverWindow::Show() {
-    if (!own_window_ || showing_) return;
+    if (!own_window_ || grabs_.Started()) return;
     if (OnXwayland()) {
         std::fputs(
             "lumeck: the X server is Xwayland, where the compositor and not an X11 grab "
@@ -205,72 +192,18 @@ void X11SaverWindow::Show() {
         Unload();
         _exit(1);
     }
-    showing_ = true;
     SelectEvents(root_, kSizeEvents);  // RandR's changes of the root's size
-    keyboard_deadline_ = std::chrono::steady_clock::now() + kKeyboardWait;
-    TryGrabs();
+    grabs_.Start(window_, root_);
     xcb_flush(Connection());  // the window shows while the keymap is read
     keyboard_.Open();
 }
 
-// Before the map the grabs are taken on the root window, which is always viewable. An
-// override-redirect window is viewable as soon as its map is done, so the grabs move onto
-// it right behind the map, in the same stream of requests: no key can slip between.
-// Both grabs are asked for before either answer is awaited: one round trip, not two.
-void X11SaverWindow::TryGrabs() {
-    xcb_connection_t* connection = Connection();
-    const xcb_window_t target = mapped_ ? window_ : root_;
-    const bool keyboard_wanted = !keyboard_grabbed_;
-    const bool pointer_wanted = !pointer_grabbed_;
-    xcb_grab_keyboard_cookie_t keyboard{};
-    xcb_grab_pointer_cookie_t pointer{};
-    if (keyboard_wanted) {
-        keyboard = xcb_grab_keyboard(connection, 1, target, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
-                                     XCB_GRAB_MODE_ASYNC);
-    }
-    if (pointer_wanted) {
-        pointer = xcb_grab_pointer(
-            connection, 1, target, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_POINTER_MOTION,
-            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
-    }
-    if (keyboard_wanted) {
-        const auto reply = Answer(xcb_grab_keyboard_reply, keyboard);
-        keyboard_grabbed_ = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    }
-    if (pointer_wanted) {
-        const auto reply = Answer(xcb_grab_pointer_reply, pointer);
-        pointer_grabbed_ = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
-    }
-    if (!keyboard_grabbed_ || mapped_) return;
-    Raise(window_);
-    xcb_map_window(connection, window_);
-    mapped_ = true;
-    keyboard_grabbed_ = false;
-    pointer_grabbed_ = false;
-    TryGrabs();
-}
-
-// At every tick, until both grabs are held.
 void X11SaverWindow::RetryGrabs() {
-    if (!showing_ || (keyboard_grabbed_ && pointer_grabbed_)) return;
-    TryGrabs();
-    if (keyboard_grabbed_ || std::chrono::steady_clock::now() < keyboard_deadline_) return;
+    if (grabs_.Retry()) return;
     std::fputs("lumeck: another client holds the keyboard; the saver does not blank over it\n",
                stderr);
     Unload();
     _exit(1);
-}
-
-// A window unmapped by another client maps again (never running on unseen, holding the
-// lock); a grab that another client broke is taken again.
-void X11SaverWindow::LostGrabs(bool unmapped) {
-    if (unmapped) {
-        mapped_ = false;  // the server has dropped the grabs on it
-        pointer_grabbed_ = false;
-        keyboard_deadline_ = std::chrono::steady_clock::now() + kKeyboardWait;
-    }
-    keyboard_grabbed_ = false;
-    TryGrabs();
 }
 
 void X11SaverWindow::ShowPointer(bool show) {
@@ -313,9 +246,8 @@ void X11SaverWindow::CloseWindow() {
     keyboard_.Close();
     xcb_connection_t* connection = Connection();
     if (own_window_) {
-        xcb_ungrab_keyboard(connection, XCB_CURRENT_TIME);
-        xcb_ungrab_pointer(connection, XCB_CURRENT_TIME);
-        if (showing_) SelectEvents(root_, 0);
+        grabs_.Release();
+        if (grabs_.Started()) SelectEvents(root_, 0);
         if (!destroyed_) xcb_destroy_window(connection, window_);
     } else if (!destroyed_) {
         SelectEvents(window_, 0);
@@ -338,7 +270,8 @@ void X11SaverWindow::OnEvent(const xcb_generic_event_t& event, void* self) {
 
 void X11SaverWindow::Handle(const xcb_generic_event_t& event) {
     if (!Loaded() || keyboard_.Follow(event)) return;
-    const bool watched = showing_ && host_ == XCB_NONE;  // the full-screen window's own watch
+    const bool watched =
+        grabs_.Started() && host_ == XCB_NONE;  // the full-screen window's own watch
     switch (event.response_type & 0x7F) {
         case XCB_BUTTON_PRESS:
             if (As<xcb_button_press_event_t>(event).event == window_) Clicked();
@@ -370,13 +303,13 @@ void X11SaverWindow::Handle(const xcb_generic_event_t& event) {
             }
             break;
         case XCB_UNMAP_NOTIFY:
-            if (watched && As<xcb_unmap_notify_event_t>(event).window == window_) LostGrabs(true);
+            if (watched && As<xcb_unmap_notify_event_t>(event).window == window_) grabs_.Lost(true);
             break;
         case XCB_FOCUS_OUT:
             if (const auto& focus = As<xcb_focus_out_event_t>(event);
-                watched && mapped_ && focus.event == window_ &&
+                watched && grabs_.Mapped() && focus.event == window_ &&
                 focus.mode == XCB_NOTIFY_MODE_UNGRAB) {
-                LostGrabs(false);
+                grabs_.Lost(false);
             }
             break;
         default:
@@ -397,7 +330,7 @@ void X11SaverWindow::Configured(const xcb_configure_notify_event_t& event) {
         const std::uint32_t size[] = {event.width, event.height};
         xcb_configure_window(Connection(), window_,
                              XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
-    } else if (event.window == root_ && showing_ && host_ == XCB_NONE) {
+    } else if (event.window == root_ && grabs_.Started() && host_ == XCB_NONE) {
         const std::uint32_t whole[] = {0, 0, event.width, event.height, XCB_STACK_MODE_ABOVE};
         xcb_configure_window(Connection(), window_,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
