@@ -143,24 +143,6 @@ class OnSway(unittest.TestCase):
         (other,) = set(OUTPUTS) - {output}
         self.assertEqual(colours(self.sway.picture(other)), 1, f"colours on {other}")
 
-    def test_both_outputs_black_with_dots_as_wide_as_their_scale_one_going_and_coming_back(self):
-        self.addCleanup(self.sway.swaymsg, "output", "HEADLESS-2", "enable", "scale", "1")
-        self.sway.swaymsg("output", "HEADLESS-2", "scale", "2")
-        process = self.start(LUMECK, "/s")
-        for output, pen in {"HEADLESS-1": 12, "HEADLESS-2": 2 * 12}.items():  # 12 times the scale
-            dots = lambda: blobs_of(self.sway.picture(output), 4)  # noqa: E731
-            whole = lambda found: any(dot.width == dot.height == pen for dot in found)  # noqa
-            wait_for(dots, f"a whole dot {pen} pixels wide on {output}", done=whole)
-            self.assertFalse(shows(self.sway.picture(output), BACKGROUND), f"uncovered {output}")
-        for _ in range(5):  # the whole layout at once, at scale 1
-            layout = run(["grim", "-s", "1", "-t", "ppm", "-"], self.sway.env, text=False)
-            self.assertLessEqual(len(blobs_of(layout, 4)), POINTS, "dots on both outputs")
-        self.sway.swaymsg("output", "HEADLESS-2", "disable")
-        self.assertTrue(self.still_runs(process, "HEADLESS-1"), "ended by HEADLESS-2 going")
-        self.sway.swaymsg("output", "HEADLESS-2", "enable")
-        covered = lambda: not shows(self.sway.picture("HEADLESS-2"), BACKGROUND)  # noqa: E731
-        wait_for(covered, "HEADLESS-2 covered once it is back")
-
     def test_swayidle_shows_it_and_its_later_timeout_still_fires(self):
         marker, saver_pid = self.sway.folder + "/marker", self.sway.folder + "/saver.pid"
         saver = f"echo $$ >{saver_pid}; exec {LUMECK} /s"
