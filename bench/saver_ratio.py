@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """lumeck "/s" against a bare painter of the same display system, side by side.
 
-    bench/saver_ratio.py x11|wayland [seconds] [rounds]
-        (default 60 s, 3 rounds; build the linux preset first, or name another build tree
-        in GLIMRA_BUILD_DIR)
+    bench/saver_ratio.py x11|wayland [seconds] [rounds] [1|2 outputs]
+        (default 60 s, 3 rounds, one output; build the linux preset first, or name another
+        build tree in GLIMRA_BUILD_DIR)
 
 X11 runs on a private Xvfb beside a bare Xlib window (bench/x11/bare_window.cpp); Wayland on a
 headless sway (the tests' compositor, as an unprivileged user) beside a bare layer-shell
-painter (bench/wayland/bare_painter.cpp). The machine may be busy with other work, so both
+painter (bench/wayland/bare_painter.cpp), which covers one output whatever their number (a
+second output is 1024x768 too, right of the first). The machine may be busy with other work, so both
 sides are measured in turns and the medians reported, which biases both alike. CPU, wake-ups
 (context switches) and peak memory: in each round both run together for the given time,
 lumeck at 100 ms a dot, the bare painter committing one fixed dot every 100 ms; the one
@@ -148,11 +149,14 @@ class Xvfb:
 
 
 class Sway:
-    def __init__(self, folder):
+    def __init__(self, folder, outputs):
         sys.path.insert(0, os.path.join(ROOT, "tests/lib"))
         from glimratest.wayland import Sway as HeadlessSway
 
         self.sway = HeadlessSway()
+        if outputs == 2:
+            self.sway.swaymsg("create_output")
+            self.sway.swaymsg("output", "HEADLESS-2", "resolution", "1024x768")
         self.env = dict(self.sway.env, XDG_CONFIG_HOME=folder)
 
     def first_frame_ms(self, command):
@@ -175,8 +179,9 @@ def main():
     system = sys.argv[1] if len(sys.argv) > 1 else "x11"
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
     rounds = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+    outputs = int(sys.argv[4]) if len(sys.argv) > 4 else 1
     folder = settings_folder()
-    display = Xvfb(folder) if system == "x11" else Sway(folder)
+    display = Xvfb(folder) if system == "x11" else Sway(folder, outputs)
     try:
         commands = {"bare": [BARE[system]], "lumeck": [LUMECK, "/s"]}
         starts = {name: [] for name in commands}
@@ -201,7 +206,10 @@ def main():
     stripped = os.path.join(folder, "lumeck.stripped")
     subprocess.run(["strip", "-o", stripped, LUMECK], check=True)
     median = statistics.median
-    print("%s: %d rounds of %.0f s at 100 ms a dot, 1024x768; medians" % (system, rounds, seconds))
+    print(
+        "%s: %d rounds of %.0f s at 100 ms a dot, %d output(s) of 1024x768; medians"
+        % (system, rounds, seconds, outputs)
+    )
     for what, index, form in (
         ("CPU", 0, "%.3f s"),
         ("peak memory", 1, "%d KB"),

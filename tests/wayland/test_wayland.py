@@ -1,21 +1,24 @@
-"""lumeck on a headless sway with two outputs and no X server: the saver, the input that ends it,
-swayidle starting it, its output or the compositor going away, and the dialog and its boxes read
-through AT-SPI (Debian's pyatspi) and driven by a virtual pointer."""
+"""lumeck on a headless sway with two outputs and no X server: the saver over both, the input that
+ends it, swayidle starting it, outputs or the compositor going away, and the dialog and its boxes
+read through AT-SPI (Debian's pyatspi) and driven by a virtual pointer; on a fake compositor, what
+sway cannot make happen."""
 
 import json
 import os
+import re
 import signal
 import subprocess
+import tempfile
 import unittest
 
 from glimratest import product, session
 from glimratest.pictures import blobs_of, colours, shows
 from glimratest.processes import Started, run
 from glimratest.waiting import wait_for
-from glimratest.wayland import BACKGROUND, Sway
+from glimratest.wayland import BACKGROUND, FakeCompositor, Sway
 
 LUMECK = os.environ["GLIMRA_LUMECK"]
-OUTPUTS = {"HEADLESS-1": 0, "HEADLESS-2": 1024}  # each one's left edge in the layout
+OUTPUTS = ["HEADLESS-1", "HEADLESS-2"]  # side by side, the second one's left edge at 1024
 POINTS = 10
 
 
@@ -53,21 +56,21 @@ class OnSway(unittest.TestCase):
         return process
 
     def covered(self):
-        """The output that the saver covers, none of the background left on it; or None."""
-        covers = lambda output: not shows(self.sway.picture(output), BACKGROUND)  # noqa: E731
-        return next(filter(covers, OUTPUTS), None)
+        """Whether the saver covers every output, none of the background left on them."""
+        return not shows(self.sway.picture(), BACKGROUND)
 
-    def shown(self):
-        process = self.start(LUMECK, "/s")
-        wait_for(self.covered, "an output covered by the saver")
+    def shown(self, env=None):
+        process = self.start(LUMECK, "/s", env=env)
+        wait_for(self.covered, "every output covered by the saver")
         return process
 
-    def still_runs(self, process, output):
+    def still_runs(self, process, sway=None, output=None):
         """Whether it runs once it has drawn twice more, by when it has read earlier input."""
+        sway = sway or self.sway
         for _ in range(2):
-            before = self.sway.picture(output)
-            changed = lambda: not process.running() or self.sway.picture(output) != before
-            wait_for(changed, f"a new dot on {output}")
+            before = sway.picture(output)
+            changed = lambda: not process.running() or sway.picture(output) != before
+            wait_for(changed, f"a new dot on {output or 'the layout'}")
         return process.running()
 
     def assert_ends_cleanly(self, process, case):
@@ -75,17 +78,17 @@ class OnSway(unittest.TestCase):
         self.assertEqual(process.error_output(), "", f"stderr after {case}")
 
     def test_what_ends_it_and_what_does_not(self):
-        # (case, what must not end it, what must); the pointer acts on the covered output;
-        # wtype's keyboard is new to the seat and takes a moment to be read
+        # (case, what must not end it, what must), the pointer at points of the layout; the move
+        # goes to the same point of the other output; wtype's keyboard is new to the seat and
+        # takes a moment to be read
         cases = [
             ("a character key", "wtype -s 300 -k Shift_L", "wtype -s 300 a"),
             ("a click", "pointer move 400 300", "pointer click 400 300"),
-            ("a real move", "pointer move 300 200", "pointer move 600 400"),
+            ("a real move", "pointer move 300 200", "pointer move 1324 200"),
             ("SIGTERM", f"timeout 10 {LUMECK} /s", "kill -TERM {pid}"),  # a second start
         ]
         for case, harmless, ending in cases:
             process = self.shown()
-            output = self.covered()
             pointer = VirtualPointer(self.sway.env)  # the saver's first motion is its own
             self.addCleanup(pointer.end)
             with self.subTest(case):
@@ -93,24 +96,37 @@ class OnSway(unittest.TestCase):
                     program, *args = step.format(pid=process.pid).split()
                     if program == "pointer":
                         action, x, y = args
-                        pointer.do(action, OUTPUTS[output] + int(x), y)
+                        pointer.do(action, x, y)
                     else:
                         run([program, *args], self.sway.env)
                     if step == harmless:
-                        self.assertTrue(self.still_runs(process, output), f"ended by {step}")
+                        self.assertTrue(self.still_runs(process), f"ended by {step}")
                 self.assert_ends_cleanly(process, case)
             process.end()  # the next case starts alone, whatever this one showed
             pointer.end()
 
-    def test_the_output_it_covers_going_away_ends_it(self):
+    def test_an_output_added_is_covered_and_only_the_last_one_going_ends_it(self):
         # sway 1.7 cannot take a headless output away; a nested sway's output goes with its window
         nested = Sway(inside=self.sway)
         self.addCleanup(nested.stop)
         process = self.start(LUMECK, "/s", env=nested.env)
-        drawn_on = lambda output: colours(nested.picture(output)) > 1
-        output = wait_for(lambda: next(filter(drawn_on, ["WL-1", "WL-2"]), None), "its output")
-        self.sway.swaymsg(f'[title="wlroots - {output}"]', "kill")
-        self.assert_ends_cleanly(process, f"{output} went")
+        nested.swaymsg("create_output")
+        for output in ("WL-1", "WL-2", "WL-3"):
+            wait_for(lambda: colours(nested.picture(output)) > 1, f"dots on {output}")
+        for output in ("WL-1", "WL-2"):
+            self.sway.swaymsg(f'[title="wlroots - {output}"]', "kill")
+            self.assertTrue(self.still_runs(process, nested, "WL-3"), f"ended when {output} went")
+        self.sway.swaymsg('[title="wlroots - WL-3"]', "kill")
+        self.assert_ends_cleanly(process, "the last output went")
+
+    def test_it_releases_a_keyboard_that_goes_and_follows_a_new_scale(self):
+        self.addCleanup(self.sway.swaymsg, "output", "HEADLESS-2", "scale", "1")
+        process = self.shown(env={"WAYLAND_DEBUG": "client"})
+        said = lambda pattern: lambda: re.search(pattern, process.error_output())  # noqa: E731
+        run(["wtype", "-k", "Shift_L"], self.sway.env)  # a keyboard that comes and goes
+        wait_for(said(r"wl_keyboard@\d+\.release\(\)"), "the keyboard released")
+        self.sway.swaymsg("output", "HEADLESS-2", "scale", "2")
+        wait_for(said(r"set_buffer_scale\(2\)"), "new buffers at scale 2")
 
     def test_the_compositor_going_away_ends_it_and_without_one_it_says_so(self):
         own = Sway()
@@ -123,25 +139,27 @@ class OnSway(unittest.TestCase):
         self.assertEqual(alone.exit_status(10), 1, "exit status without a compositor")
         self.assertRegex(alone.error_output(), r"^lumeck: no display[^\n]*\n$")
 
-    def test_one_output_black_with_round_dots_of_the_pen_times_the_scale_the_other_untouched(self):
-        self.addCleanup(self.sway.swaymsg, "output", "*", "scale", "1")
-        self.sway.swaymsg("output", "*", "scale", "2")
+    def test_black_with_round_dots_of_the_pen_times_each_outputs_scale(self):
+        self.addCleanup(self.sway.swaymsg, "output", "HEADLESS-2", "scale", "1")
+        self.sway.swaymsg("output", "HEADLESS-2", "scale", "2")
         self.shown()
-        output = self.covered()
-        pen = 2 * 12  # the pen's 12 pixels at scale 2
-        whole_dots = []
+        pens = dict(zip(OUTPUTS, (12, 2 * 12)))  # the pen's 12 pixels at each output's scale
+        whole_dots = {output: [] for output in OUTPUTS}
 
         def enough_whole_dots():
-            found = blobs_of(self.sway.picture(output), 4)
-            self.assertLessEqual(len(found), POINTS, "dots standing at once")
-            whole_dots.extend(blob for blob in found if blob.width == blob.height == pen)
-            return len(whole_dots) >= 10
+            standing = blobs_of(self.sway.picture(), 4)
+            self.assertLessEqual(len(standing), POINTS, "dots standing at once on the outputs")
+            for output, pen in pens.items():
+                found = blobs_of(self.sway.picture(output), 4)
+                whole_dots[output] += [dot for dot in found if dot.width == dot.height == pen]
+            return all(len(dots) >= 5 for dots in whole_dots.values())
 
-        wait_for(enough_whole_dots, f"whole dots {pen} pixels wide")
-        for dot in whole_dots:  # discs, not squares: about pi / 4 of their box
-            self.assertTrue(0.7 < dot.pixels / pen**2 < 0.85, f"a dot's pixels: {dot}")
-        (other,) = set(OUTPUTS) - {output}
-        self.assertEqual(colours(self.sway.picture(other)), 1, f"colours on {other}")
+        wait_for(enough_whole_dots, "whole dots of the pen's width on each output")
+        for output, dots in whole_dots.items():  # discs, not squares: about pi / 4 of their box
+            for dot in dots:
+                self.assertTrue(
+                    0.7 < dot.pixels / dot.width**2 < 0.85, f"a dot on {output}: {dot}"
+                )
 
     def test_swayidle_shows_it_and_its_later_timeout_still_fires(self):
         marker, saver_pid = self.sway.folder + "/marker", self.sway.folder + "/saver.pid"
@@ -205,6 +223,32 @@ class OnSway(unittest.TestCase):
                 texts = self.box_texts(process, "Lumeck")
                 self.assertEqual(texts, ["Lumeck", "运行时错误 '70':", "拒绝的权限"], "the error box")
                 self.assertEqual(process.exit_status(10), 70, "the exit status after the box")
+
+
+class OnAFakeCompositor(unittest.TestCase):
+    def test_what_ends_it_where_sway_cannot_show_it(self):
+        # (case, the shell it offers, whether it touches, the signal sent once the saver asks to
+        # be shown, exit status, stderr); the compositor never configures nor gives the keyboard
+        cases = [
+            ("a compositor that never answers", None, False, None, 1, r"did not answer within 2 s"),
+            ("SIGTERM before the first configure", "zwlr_layer_shell_v1", False, "TERM", 0, "^$"),
+            ("the keyboard held elsewhere", "zwlr_layer_shell_v1", False, None, 1, r"within 5 s"),
+            ("a toplevel without focus", "xdg_wm_base", False, None, 1, r"within 2 s"),
+            ("a touch", "zwlr_layer_shell_v1", True, None, 0, "^$"),
+        ]
+        for case, shell, touch, signal_name, status, said in cases:
+            with self.subTest(case), tempfile.TemporaryDirectory() as folder:
+                fake = FakeCompositor(folder, shell, touch)
+                env = dict(os.environ, XDG_RUNTIME_DIR=folder, WAYLAND_DISPLAY="fake-0")
+                env.update(XDG_CONFIG_HOME=folder)
+                env.pop("DISPLAY", None)
+                process = Started([LUMECK, "/s"], env=env)
+                self.addCleanup(process.end)
+                if signal_name:
+                    wait_for(fake.committed.is_set, "the saver asking to be shown")
+                    process.send_signal(getattr(signal, "SIG" + signal_name))
+                self.assertEqual(process.exit_status(15), status, f"exit status after {case}")
+                self.assertRegex(process.error_output(), said, f"stderr after {case}")
 
 
 if __name__ == "__main__":

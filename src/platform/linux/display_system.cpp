@@ -22,8 +22,8 @@ void UseSaverDisplay(SaverUse use) { g_use = use; }
 
 void EndWithoutDisplay() {
     std::fputs(
-        "lumeck: no display: neither WAYLAND_DISPLAY (with the layer shell) nor DISPLAY "
-        "names one that can be opened\n",
+        "lumeck: no display: neither WAYLAND_DISPLAY nor DISPLAY names one that can be "
+        "opened\n",
         stderr);
     _exit(1);
 }

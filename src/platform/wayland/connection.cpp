@@ -1,35 +1,31 @@
 #include "platform/wayland/connection.h"
 
+#include <poll.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace glimra::wayland {
 
 namespace {
 
+// How long the compositor has to answer the first round trip: a socket that accepts and
+// never answers (a compositor stopped or hung) must not hold the saver, and its lock, for good.
+constexpr std::chrono::milliseconds kFirstAnswer{2000};
+
 Connection g_connection;
 bool g_tried = false;
 
-void OnScale(void* data, wl_output* output, std::int32_t factor) {
-    auto* connection = static_cast<Connection*>(data);
-    for (Output& known : connection->outputs) {
-        if (known.output == output) known.scale = std::max(1, factor);
-    }
+void OnPing(void*, xdg_wm_base* wm_base, std::uint32_t serial) {
+    xdg_wm_base_pong(wm_base, serial);
 }
-void OnGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                std::int32_t, const char*, const char*, std::int32_t) {}
-void OnMode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
-void OnDone(void*, wl_output*) {}
-// Bound at version 2: name and description (version 4) never come.
-const wl_output_listener kOutputListener = [] {
-    wl_output_listener listener{};
-    listener.geometry = OnGeometry;
-    listener.mode = OnMode;
-    listener.done = OnDone;
-    listener.scale = OnScale;
-    return listener;
-}();
+
+const xdg_wm_base_listener kWmBaseListener{.ping = OnPing};
 
 template <typename Proxy>
 Proxy* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface,
@@ -52,29 +48,72 @@ void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char*
     } else if (is(zwlr_layer_shell_v1_interface)) {
         connection->layer_shell =
             Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, version, 3);
-    } else if (is(wl_seat_interface) && connection->seat == 0) {
-        connection->seat = name;
-    } else if (is(wl_output_interface)) {  // 2: the scale
-        auto* output = Bind<wl_output>(registry, name, wl_output_interface, version, 2);
-        connection->outputs.push_back({output, name, 1});
-        wl_output_add_listener(output, &kOutputListener, connection);
+    } else if (is(xdg_wm_base_interface)) {
+        connection->wm_base = Bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, version, 1);
+        xdg_wm_base_add_listener(connection->wm_base, &kWmBaseListener, nullptr);
+    } else if (is(zxdg_output_manager_v1_interface)) {  // 3: wl_output.done ends a change
+        connection->output_manager = Bind<zxdg_output_manager_v1>(
+            registry, name, zxdg_output_manager_v1_interface, version, 3);
+    } else if (is(wl_output_interface) || is(wl_seat_interface)) {
+        const Global global{name, version};
+        const bool output = is(wl_output_interface);
+        if (connection->watcher == nullptr) {
+            (output ? connection->outputs : connection->seats).push_back(global);
+        } else if (output) {
+            connection->watcher->OutputAdded(global);
+        } else {
+            connection->watcher->SeatAdded(global);
+        }
     }
 }
 
 void OnGlobalRemove(void* data, wl_registry*, std::uint32_t name) {
-    auto& outputs = static_cast<Connection*>(data)->outputs;
-    std::erase_if(outputs, [name](const Output& output) {
-        if (output.name != name) return false;
-        wl_output_destroy(output.output);
-        return true;
-    });
+    auto* connection = static_cast<Connection*>(data);
+    const auto named = [name](const Global& global) { return global.name == name; };
+    std::erase_if(connection->outputs, named);
+    std::erase_if(connection->seats, named);
+    if (connection->watcher != nullptr) connection->watcher->GlobalRemoved(name);
 }
 
-const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemove};
+const wl_registry_listener kRegistryListener{.global = OnGlobal, .global_remove = OnGlobalRemove};
+
+void OnSyncDone(void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; }
+
+const wl_callback_listener kSyncListener{.done = OnSyncDone};
+
+// wl_display_roundtrip with a deadline: poll on the connection instead of blocking in it.
+// False when the compositor did not answer in time or the connection failed.
+bool RoundTrip(wl_display* display, std::chrono::milliseconds wait) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + wait;
+    bool answered = false;
+    wl_callback* sync = wl_display_sync(display);
+    wl_callback_add_listener(sync, &kSyncListener, &answered);
+    bool failed = false;
+    while (!answered && !failed) {
+        if (wl_display_prepare_read(display) != 0) {
+            failed = wl_display_dispatch_pending(display) < 0;
+            continue;
+        }
+        wl_display_flush(display);
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd watched{wl_display_get_fd(display), POLLIN, 0};
+        const int ready = left.count() > 0 ? poll(&watched, 1, static_cast<int>(left.count())) : 0;
+        if (ready > 0) {
+            failed =
+                wl_display_read_events(display) < 0 || wl_display_dispatch_pending(display) < 0;
+        } else {
+            wl_display_cancel_read(display);
+            failed = ready == 0 || errno != EINTR;
+        }
+    }
+    wl_callback_destroy(sync);
+    return answered;
+}
 
 }  // namespace
 
-// Two round trips: the globals, then what the bound outputs say of themselves.
 Connection* Connect() {
     if (g_tried) return g_connection.display != nullptr ? &g_connection : nullptr;
     g_tried = true;
@@ -84,31 +123,25 @@ Connection* Connect() {
     if (g_connection.display == nullptr) return nullptr;
     g_connection.registry = wl_display_get_registry(g_connection.display);
     wl_registry_add_listener(g_connection.registry, &kRegistryListener, &g_connection);
-    wl_display_roundtrip(g_connection.display);
-    if (g_connection.layer_shell == nullptr || g_connection.compositor == nullptr ||
-        g_connection.shm == nullptr) {
+    const bool answered = RoundTrip(g_connection.display, kFirstAnswer);
+    if (!answered && wl_display_get_error(g_connection.display) == 0) {
+        std::fprintf(stderr, "lumeck: the Wayland compositor %s did not answer within %lld s\n",
+                     name, static_cast<long long>(kFirstAnswer.count() / 1000));
+    }
+    const bool shell = g_connection.layer_shell != nullptr || g_connection.wm_base != nullptr;
+    if (!answered || !shell || g_connection.compositor == nullptr || g_connection.shm == nullptr) {
         wl_display_disconnect(g_connection.display);
         g_connection = Connection{};
         return nullptr;
     }
-    wl_display_roundtrip(g_connection.display);
     return &g_connection;
 }
 
-int CommonScale(const Connection& connection) {
-    if (connection.outputs.empty()) return 1;
-    const int first = connection.outputs.front().scale;
-    for (const Output& output : connection.outputs) {
-        if (output.scale != first) return 1;
-    }
-    return first;
-}
-
-int ScaleOf(const Connection& connection, const wl_output* output) {
-    for (const Output& known : connection.outputs) {
-        if (known.output == output) return known.scale;
-    }
-    return 1;
+void Watch(Connection& connection, GlobalWatcher* watcher) {
+    connection.watcher = watcher;
+    if (watcher == nullptr) return;
+    for (const Global& output : std::exchange(connection.outputs, {})) watcher->OutputAdded(output);
+    for (const Global& seat : std::exchange(connection.seats, {})) watcher->SeatAdded(seat);
 }
 
 }  // namespace glimra::wayland

@@ -1,6 +1,7 @@
 #pragma once
-// The one connection to the Wayland compositor and the globals the saver binds: the
-// compositor, shared memory, the layer shell, the seat and the outputs with their scale.
+// The one connection to the Wayland compositor: the globals the saver binds once (the
+// compositor, shared memory, the shell that shows it, xdg-output), and the outputs and seats,
+// which come and go while it runs, handed to whoever watches them.
 #include <wayland-client.h>
 
 #include <cstdint>
@@ -10,13 +11,25 @@
 #define namespace namespace_
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
+#include "xdg-output-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 
 namespace glimra::wayland {
 
-struct Output {
-    wl_output* output = nullptr;
+struct Global {
     std::uint32_t name = 0;
-    int scale = 1;  // wl_output.scale: buffer pixels per surface-local unit
+    std::uint32_t version = 0;  // as offered
+};
+
+// Told of each output and seat as the compositor offers it, and of each global it takes away.
+class GlobalWatcher {
+  public:
+    virtual void OutputAdded(Global output) = 0;
+    virtual void SeatAdded(Global seat) = 0;
+    virtual void GlobalRemoved(std::uint32_t name) = 0;
+
+  protected:
+    ~GlobalWatcher() = default;
 };
 
 struct Connection {
@@ -24,17 +37,21 @@ struct Connection {
     wl_registry* registry = nullptr;
     wl_compositor* compositor = nullptr;
     wl_shm* shm = nullptr;
-    zwlr_layer_shell_v1* layer_shell = nullptr;
-    std::uint32_t seat = 0;  // the seat's global name, bound by whoever listens to it
-    std::vector<Output> outputs;
+    zwlr_layer_shell_v1* layer_shell = nullptr;        // the first way to show the saver
+    xdg_wm_base* wm_base = nullptr;                    // the second, where there is no layer shell
+    zxdg_output_manager_v1* output_manager = nullptr;  // the outputs' logical places, if offered
+    std::vector<Global> outputs;                       // offered while no one watched
+    std::vector<Global> seats;
+    GlobalWatcher* watcher = nullptr;
 };
 
-// The compositor that WAYLAND_DISPLAY names, when it offers the layer shell; null, with
-// nothing left open, when there is none. Connects once; later calls give the same one.
+// The compositor that WAYLAND_DISPLAY names, when it answers within a bound and offers a shell
+// to show the saver with; null, with nothing left open, otherwise. Connects once; later calls
+// give the same one.
 Connection* Connect();
 
-// The scale that every output has, or 1 when they differ or there are none.
-int CommonScale(const Connection& connection);
-int ScaleOf(const Connection& connection, const wl_output* output);
+// From now on `watcher` is told of the outputs and seats, first of those offered so far; null
+// stops it.
+void Watch(Connection& connection, GlobalWatcher* watcher);
 
 }  // namespace glimra::wayland

@@ -1,5 +1,6 @@
 #pragma once
-// Form1's window on Wayland: a layer surface over one output.
+// Form1's window on Wayland: a surface over every output, on the layer shell or as
+// full-screen toplevels.
 #include <memory>
 
 #include "platform/saver_window.h"
