@@ -15,12 +15,12 @@ LUMECK = os.environ["GLIMRA_LUMECK"]
 
 
 class OnDesktop:
-    """The cases every desktop shares; compositor: its class, role: a request of the surface
-    role that the saver takes there, as WAYLAND_DEBUG shows it."""
+    """The cases every desktop shares; compositor: its name in compositors.COMMANDS, role: a
+    request of the surface role that the saver takes there, as WAYLAND_DEBUG shows it."""
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = cls.compositor()
+        cls.desktop = compositors.Nested(cls.compositor)
         cls.addClassCleanup(cls.desktop.stop)
 
     def shown(self):
@@ -47,15 +47,15 @@ class OnDesktop:
 
 
 class Weston(OnDesktop, unittest.TestCase):
-    compositor, role = compositors.Weston, ".set_fullscreen("
+    compositor, role = "weston", ".set_fullscreen("
 
 
 class KWin(OnDesktop, unittest.TestCase):
-    compositor, role = compositors.KWin, ".get_layer_surface("
+    compositor, role = "kwin", ".get_layer_surface("
 
 
 class Mutter(OnDesktop, unittest.TestCase):
-    compositor, role = compositors.Mutter, ".set_fullscreen("
+    compositor, role = "mutter", ".set_fullscreen("
 
     def test_a_click_a_real_move_and_an_alt_tab_to_the_covered_window_end_it(self):
         cases = {
@@ -82,7 +82,7 @@ class Mutter(OnDesktop, unittest.TestCase):
             wait_for(seen, f"xev to show {name}")
 
         mark("GLIMRA_BEFORE")
-        done = call([LUMECK, "/s"], env, timeout=30)
+        done = call([LUMECK, "/s"], env, timeout=10)
         mark("GLIMRA_AFTER")
         self.assertEqual(done.returncode, 1, "exit status under Xwayland")
         self.assertRegex(done.stderr, r"^lumeck: [^\n]+\n$")

@@ -1,7 +1,7 @@
-"""The desktops' own compositors from Debian, each a window of an Xvfb of its own, run as nobody
-with a private runtime folder, home and session bus, and ended by their PIDs: a picture of the
-Xvfb shows what a person sees, and xdotool on it types and points through the compositor's own
-focus rules. A weston-eventdemo window holds the keyboard there and logs the keys it gets."""
+"""The desktops' compositors from Debian, each a window of an Xvfb of its own, run as nobody with
+a private runtime folder, home and session bus: a picture of the Xvfb shows what a person sees,
+and xdotool there types and points through the compositor's own focus rules. A weston-eventdemo
+window on it holds the keyboard and logs the keys it gets."""
 
 import glob
 import os
@@ -10,31 +10,38 @@ import shutil
 import tempfile
 
 from glimratest import displays, session
-from glimratest.pictures import lit_share
+from glimratest.pictures import blobs_of
 from glimratest.processes import AS_NOBODY, Started, run
 from glimratest.waiting import TimedOut, wait_for
 from glimratest.wayland import client_env, compositor_folder
 
 SOCKET = "wayland-glimra"
+COMMANDS = {  # {folder}: the compositor's own, {display}: its Xvfb's
+    "mutter": f"mutter --nested --wayland --wayland-display={SOCKET}",  # an 800x600 output
+    "weston": "weston --backend=x11-backend.so --use-pixman --width=1024 --height=768"
+    f" --idle-time=0 --socket={SOCKET}",
+    "kwin": "{folder}/kwin_wayland --x11-display={display} --width=1024 --height=768"
+    f" --socket={SOCKET} --no-lockscreen --no-kactivities",
+}
 
 
 class Nested:
-    """A compositor in a 1024x768 Xvfb. env: a Wayland client's there."""
+    """A compositor (a key of COMMANDS) in a 1024x768 Xvfb. env: a Wayland client's there."""
 
-    def command(self):
-        raise NotImplementedError
-
-    def __init__(self):
+    def __init__(self, name):
         self.folder = compositor_folder()
+        if name == "kwin":  # a copy drops the file capability that exec refuses here
+            shutil.copy("/usr/bin/kwin_wayland", self.folder)
         self.xvfb = displays.start_xvfb("-ac", "-screen", "0", "1024x768x24")
         self.bus, address = session.start_bus(AS_NOBODY)
         env = self.xvfb.env(XDG_RUNTIME_DIR=self.folder + "/run", HOME=self.folder + "/home")
         env.update(DBUS_SESSION_BUS_ADDRESS=address)
-        self.process = Started(AS_NOBODY + self.command(), env)
+        command = COMMANDS[name].format(folder=self.folder, display=self.xvfb.display)
+        self.process = Started(AS_NOBODY + command.split(), env)
         socket = f"{self.folder}/run/{SOCKET}"
         self.wait_for(lambda: os.path.exists(socket), "the compositor's socket")
         self.env = client_env(self.folder, socket)
-        self.xdotool("mousemove", 400, 300)  # over its window, where the Xvfb's keys go
+        self.xdotool("mousemove", 400, 300)  # into its window, where the Xvfb's keys go
         self.key_log = tempfile.NamedTemporaryFile()
         command = ["stdbuf", "-oL", "weston-eventdemo", "--log-key"]
         self.window = Started(command, self.env, stdout=self.key_log)
@@ -42,8 +49,8 @@ class Nested:
         self.wait_for(typed, "weston-eventdemo to get the typing")
 
     def wait_for(self, probe, what, *others):
-        """wait_for, failing with the stderr of the compositor or of others (Started) once one of
-        them has ended, or of the compositor once the time is up."""
+        """wait_for, failing with the stderr of the compositor, or of others (Started) that have
+        ended meanwhile."""
 
         def checked():
             for process in (self.process, *others):
@@ -70,42 +77,19 @@ class Nested:
         )
 
     def covered(self):
-        """Whether the output is black but for dots (a saver's count of them, at most)."""
-        return lit_share(self.picture()) < 0.01
-
-    def stop(self):
-        for process in (self.window, self.process, self.bus):
-            process.end()
-        self.xvfb.stop()
-        shutil.rmtree(self.folder, ignore_errors=True)
-
-
-class Mutter(Nested):
-    """GNOME's compositor, with its Xwayland; an 800x600 output."""
-
-    def command(self):
-        return ["mutter", "--nested", "--wayland", "--wayland-display", SOCKET]
+        """Whether the output is black but for the dots of a saver, at most 1 % of it."""
+        return sum(blob.pixels for blob in blobs_of(self.picture())) < 0.01 * 1024 * 768
 
     def xwayland_env(self):
-        """An X11 client's environment on its Xwayland, with no Wayland display."""
+        """An X11 client's environment on mutter's Xwayland, with no Wayland display."""
         display = re.search(r"Using public X11 display (:\d+)", self.process.error_output())
         [authority] = glob.glob(self.folder + "/run/.mutter-Xwaylandauth.*")
         env = dict(self.env, DISPLAY=display[1], XAUTHORITY=authority)
         env.pop("WAYLAND_DISPLAY")
         return env
 
-
-class Weston(Nested):
-    def command(self):
-        options = ["--backend=x11-backend.so", "--use-pixman", "--width=1024", "--height=768"]
-        return ["weston", *options, "--idle-time=0", "--socket=" + SOCKET]  # never locks
-
-
-class KWin(Nested):
-    """KDE's compositor, from a copy: its file capability keeps the original from running here."""
-
-    def command(self):
-        shutil.copy("/usr/bin/kwin_wayland", self.folder)
-        options = ["--x11-display", self.xvfb.display, "--width", "1024", "--height", "768"]
-        options += ["--no-lockscreen", "--no-global-shortcuts", "--no-kactivities"]
-        return [self.folder + "/kwin_wayland", *options, "--socket", SOCKET]
+    def stop(self):
+        for process in (self.window, self.process, self.bus):
+            process.end()
+        self.xvfb.stop()
+        shutil.rmtree(self.folder, ignore_errors=True)

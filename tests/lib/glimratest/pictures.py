@@ -57,12 +57,6 @@ def colours(ppm):
     return int(run(["convert", "ppm:-", "-format", "%k", "info:"], input=ppm, text=False))
 
 
-def lit_share(ppm):
-    """The share of a PPM picture's pixels that are not black."""
-    command = ["convert", "ppm:-", "-fill", "white", "+opaque", "black", "-colorspace", "gray"]
-    return float(run(command + ["-format", "%[fx:mean]", "info:"], input=ppm))
-
-
 def blobs(env, rect=None, connectivity=8):
     """The areas of the display of env (its DISPLAY), or of a Rect of it, that are not black."""
     crop = ["-crop", f"{rect.width}x{rect.height}+{rect.left}+{rect.top}"] if rect else []
