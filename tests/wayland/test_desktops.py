@@ -1,7 +1,7 @@
 """lumeck /s on the desktops' own compositors from Debian, each nested in an Xvfb: mutter (GNOME)
-and weston, which offer no layer shell, and KWin (KDE), which does; and on mutter's Xwayland,
-where an X11 saver cannot hold the keyboard. A window has the keyboard before each start: the
-saver covers it, and the keys that end the saver never reach it."""
+and weston, with no layer shell, and KWin (KDE), with it; and on mutter's Xwayland, where an X11
+saver cannot hold the keyboard. The saver covers a window that has the keyboard, and the input
+that ends it never reaches that window."""
 
 import os
 import tempfile
@@ -15,35 +15,33 @@ LUMECK = os.environ["GLIMRA_LUMECK"]
 
 
 class OnDesktop:
-    """The cases every desktop shares; compositor: its name in compositors.COMMANDS, role: a
-    request of the surface role that the saver takes there, as WAYLAND_DEBUG shows it."""
+    """compositor: a name in compositors.COMMANDS; role: a request of the saver's surface role
+    there, as WAYLAND_DEBUG shows it; cases: the xdotool actions that end the saver."""
+
+    cases = {"a key": "key a"}
 
     @classmethod
     def setUpClass(cls):
         cls.desktop = compositors.Nested(cls.compositor)
         cls.addClassCleanup(cls.desktop.stop)
 
-    def shown(self):
-        process = Started([LUMECK, "/s"], dict(self.desktop.env, WAYLAND_DEBUG="client"))
-        self.addCleanup(process.end)
-        self.desktop.wait_for(self.desktop.covered, "the saver over the whole output", process)
-        return process
-
-    def assert_ended_by(self, process, case):
-        self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
-        self.assertIn(self.role, process.error_output(), "the saver's surface role")
-
-    def test_it_covers_the_focused_window_and_a_key_that_does_not_reach_it_ends_it_shift_not(self):
-        process = self.shown()
-        keys = self.desktop.keys_logged()
-        self.desktop.xdotool("key", "shift")
-        for _ in range(2):  # dots drawn after Shift, by when the saver has read it
-            before = self.desktop.picture()
-            drawn = lambda: self.desktop.picture() != before  # noqa: E731
-            self.desktop.wait_for(drawn, "a new dot after Shift", process)
-        self.desktop.xdotool("key", "a")
-        self.assert_ended_by(process, "a key")
-        self.assertEqual(self.desktop.keys_logged(), keys, "keys that reached the covered window")
+    def test_it_covers_the_window_with_the_keyboard_shift_does_not_end_it_each_case_does(self):
+        for case, action in self.cases.items():
+            with self.subTest(case):
+                process = Started([LUMECK, "/s"], dict(self.desktop.env, WAYLAND_DEBUG="client"))
+                self.addCleanup(process.end)
+                self.desktop.wait_for(self.desktop.covered, "the saver over the output", process)
+                keys = self.desktop.keys_logged()
+                self.desktop.xdotool("key", "shift")
+                for _ in range(2):  # dots drawn after Shift, by when the saver has read it
+                    before = self.desktop.picture()
+                    drawn = lambda: self.desktop.picture() != before  # noqa: E731
+                    self.desktop.wait_for(drawn, "a new dot after Shift", process)
+                self.desktop.xdotool(*action.split())
+                self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
+                self.assertIn(self.role, process.error_output(), "the saver's surface role")
+                self.assertEqual(self.desktop.keys_logged(), keys, "keys the window got")
+            process.end()  # the next case starts alone, whatever this one showed
 
 
 class Weston(OnDesktop, unittest.TestCase):
@@ -56,19 +54,12 @@ class KWin(OnDesktop, unittest.TestCase):
 
 class Mutter(OnDesktop, unittest.TestCase):
     compositor, role = "mutter", ".set_fullscreen("
-
-    def test_a_click_a_real_move_and_an_alt_tab_to_the_covered_window_end_it(self):
-        cases = {
-            "a click": "click 1",
-            "a real move": "mousemove 500 350 mousemove 600 400",  # the first one records
-            "an Alt+Tab": "keydown alt key Tab keyup alt",
-        }
-        for case, action in cases.items():
-            with self.subTest(case):
-                process = self.shown()
-                self.desktop.xdotool(*action.split())
-                self.assert_ended_by(process, case)
-            process.end()  # the next case starts alone, whatever this one showed
+    cases = {
+        **OnDesktop.cases,
+        "a click": "click 1",
+        "a real move": "mousemove 500 350 mousemove 600 400",  # the first one records
+        "an Alt+Tab to the window": "keydown alt key Tab keyup alt",
+    }
 
     def test_under_its_xwayland_the_x11_saver_says_so_and_maps_nothing(self):
         env = self.desktop.xwayland_env()
