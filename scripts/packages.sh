@@ -9,7 +9,7 @@ glimra_run_packages=(
 # Building lumeck, the program for X11, and running it.
 glimra_linux_packages=(
   cmake ninja-build git python3 g++ pkg-config
-  libx11-dev libx11-xcb-dev libxcb-randr0-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
+  libxcb1-dev libxcb-randr0-dev libxkbcommon-x11-dev libx11-dev libxfixes-dev libglib2.0-dev libgtk-3-dev fonts-wqy-zenhei
   libwayland-dev wayland-protocols libxkbcommon-dev
   python3-gi gir1.2-gtk-3.0
   libgdk-pixbuf2.0-bin dpkg-dev file

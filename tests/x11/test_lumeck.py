@@ -1,7 +1,7 @@
 """lumeck end to end on the two-head Xorg (the primary monitor on the right): the full-screen
-saver "/s", and the preview "/p <id>" and the display mode of X11 screen-saver hosts ("--root",
-"--window-id", XSCREENSAVER_WINDOW) in a window of another program; and where other clients
-and the screen work against it, the server stops or the screen has 8 bits."""
+saver "/s" over both heads, and the preview "/p <id>" and the display mode of X11 screen-saver
+hosts ("--root", "--window-id", XSCREENSAVER_WINDOW) in a window of another program; and where
+other clients and the screen work against it, the server stops or the screen has 8 bits."""
 
 import os
 import signal
@@ -44,7 +44,11 @@ class Hosted(x11.Case):
                 painted = lambda: len(x11.dots(self.display, (1100, 100, 152, 112), pen)) >= 3
                 wait_for(painted, f"{pen} px dots in the host")
                 for size in ("152x112", "300x200"):  # a child of the host, or the host itself
-                    want = f'"Form1": ()  {size}+0+0' if args[0] == "/p" else "0 children"
+                    want = (
+                        f'"Form1": ("lumeck" "Glimra")  {size}+0+0'
+                        if args[0] == "/p"
+                        else "0 children"
+                    )
                     wait_for(lambda: want in self.children(host), f"{want} in the host")
                     self.xdotool("mousemove", 1150, 150, "click", 1, "key", "a")
                     self.xdotool("mousemove", 1200, 160, "windowsize", host, 300, 200)
@@ -72,23 +76,39 @@ class Saver(x11.Case):
     def shown(self):
         return self.xdotool("search", "--onlyvisible", "--name", "^Form1$")
 
-    def test_covers_the_primary_monitor_with_round_dots_up_to_the_count(self):
+    def heads_with_dots(self, root_width):
+        """The heads (left, right) with dots in one picture of the root; no more dots than 10."""
+        blobs = x11.dots(self.display, (0, 0, root_width, 768))
+        self.assertLessEqual(len(blobs), 10, "dots on the screen")
+        return {"left" if blob.left < 1024 else "right" for blob in blobs}
+
+    def test_covers_both_heads_with_round_dots_and_follows_a_head_switched_off_and_on(self):
         self.start("/s")
         window = wait_for(self.shown, "the saver to show")
-        geometry = self.xdotool("getwindowgeometry", window)
-        self.assertIn("Position: 1024,0", geometry)
-        self.assertIn("Geometry: 1024x768", geometry)
+        geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
+        self.assertIn("Position: 0,0", geometry())
+        self.assertIn("Geometry: 2048x768", geometry())
         whole = []
         for _ in range(8):  # 10 dots at 100 ms: a clear about every second
-            blobs = x11.dots(self.display, (1024, 0, 1024, 768))
-            self.assertLessEqual(len(blobs), 10)
-            whole += [blob.pixels for blob in blobs if (blob.width, blob.height) == (12, 12)]
+            blobs = x11.dots(self.display, (0, 0, 2048, 768), 12)
+            whole += [blob.pixels for blob in blobs]
         self.assertGreater(len(whole), 5)
         self.assertTrue(all(100 <= count <= 125 for count in whole), whole)  # a square: 144
+        right_head = ["xrandr", "-display", self.display, "--output", "DUMMY1"]
+        switched_on = ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"]
+        self.addCleanup(subprocess.run, right_head + switched_on, check=True)
+        for switch, root_width, heads in (
+            (["--off"], 1024, {"left"}),
+            (switched_on, 2048, {"left", "right"}),
+        ):
+            with self.subTest(switch=switch):
+                subprocess.run(right_head + switch, check=True)
+                self.assertTrue(poll(lambda: f"{root_width}x768" in geometry()), geometry())
+                self.assertTrue(poll(lambda: self.heads_with_dots(root_width) == heads), heads)
 
     def test_a_character_a_click_and_a_real_move_end_it_other_keys_and_a_first_move_do_not(self):
         for action, ends in (
-            ("key shift", False),
+            ("key shift Delete", False),
             ("mousemove 1600 500", False),  # the first move is only recorded
             ("key a", True),
             ("click 3", True),
@@ -118,17 +138,6 @@ class Saver(x11.Case):
         self.xdotool("key", "a")
         self.assertTrue(saver.ended(5), "a key did not end it")
         self.assertEqual(holder.stdout.read().strip(), "0", "keys reached the client")
-
-    def test_follows_the_primary_head_turned_off(self):
-        xrandr = ["xrandr", "-display", self.display, "--output", "DUMMY1"]
-        self.start("/s")
-        window = wait_for(self.shown, "the saver to show")
-        subprocess.run(xrandr + ["--off"], check=True)
-        back = xrandr + ["--mode", "1024x768", "--right-of", "DUMMY0", "--primary"]
-        self.addCleanup(subprocess.run, back, check=True)
-        geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
-        self.assertTrue(poll(lambda: "Position: 0,0" in geometry()), geometry())
-        self.assertIn("Geometry: 1024x768", geometry())
 
     def test_draws_colours_at_each_depth_and_a_signal_ends_it_while_the_server_is_stopped(self):
         for depth, args in ((8, ["/s"]), (24, ["--root"])):

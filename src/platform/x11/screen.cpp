@@ -1,76 +1,84 @@
 #include "platform/x11/screen.h"
 
-#include <cmath>
-
-#include "platform/posix/owners.h"
-
-// After the C++ headers (Xlibint.h defines min and max as macros).
-#include <X11/Xlib-xcb.h>
 #include <xcb/randr.h>
-#include <X11/Xlibint.h>
-#undef min
-#undef max
+#include <xcb/xcbext.h>
+
+#include <cmath>
+#include <string_view>
+#include <vector>
+
+#include "platform/scaling.h"
+#include "platform/x11/connection.h"
 
 namespace glimra::x11 {
 
 namespace {
 
-// Xlib drops the events of an extension it has no converter for; RandR's are taken over
-// XCB, so its screen-change event is passed on as it is, type and window alone.
-Bool KeepScreenChange(Display*, XEvent* event, xEvent* wire) {
-    event->type = wire->u.u.type & 0x7F;
-    event->xany.send_event = (wire->u.u.type & 0x80) != 0;
-    return True;
+xcb_extension_t g_xwayland{"XWAYLAND", 0};
+
+bool Present(xcb_extension_t* extension) {
+    const xcb_query_extension_reply_t* reply = xcb_get_extension_data(Connection(), extension);
+    return reply != nullptr && reply->present != 0;
+}
+
+// Two round trips: the monitors (RandR 1.5), then their names.
+bool HasXwaylandMonitor() {
+    xcb_connection_t* connection = Connection();
+    xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 5).sequence);
+    const auto monitors =
+        Answer(xcb_randr_get_monitors_reply, xcb_randr_get_monitors(connection, Screen().root, 1));
+    if (monitors == nullptr) return false;
+    std::vector<xcb_get_atom_name_cookie_t> names;
+    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
+         xcb_randr_monitor_info_next(&it)) {
+        names.push_back(xcb_get_atom_name(connection, it.data->name));
+    }
+    bool xwayland = false;
+    for (const xcb_get_atom_name_cookie_t cookie : names) {
+        const auto name = Answer(xcb_get_atom_name_reply, cookie);
+        if (name == nullptr) continue;
+        const std::string_view text(
+            xcb_get_atom_name_name(name.get()),
+            static_cast<std::size_t>(xcb_get_atom_name_name_length(name.get())));
+        xwayland = xwayland || text.starts_with("XWAYLAND");
+    }
+    return xwayland;
 }
 
 }  // namespace
 
-// RandR 1.5 names the monitor that holds the primary output, so the answer costs two round
-// trips (the extension, then the monitors; the root's size rides along): the saver's
-// window waits for it before showing. A server without the primary output, or older than
-// RandR 1.5, gives the whole screen as it is now (Xlib's own figure is the one at connect).
-Rect PrimaryMonitor(Display* display) {
-    const int screen = DefaultScreen(display);
-    Rect rect{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
-    xcb_connection_t* connection = XGetXCBConnection(display);
-    const auto root = static_cast<xcb_window_t>(RootWindow(display, screen));
-    const xcb_get_geometry_cookie_t size = xcb_get_geometry(connection, root);
-    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
-    if (const posix::Malloced<xcb_get_geometry_reply_t> whole{
-            xcb_get_geometry_reply(connection, size, nullptr)}) {
-        rect = {0, 0, whole->width, whole->height};
-    }
-    if (randr == nullptr || !randr->present) return rect;
-    xcb_discard_reply(connection, xcb_randr_query_version(connection, 1, 5).sequence);
-    const posix::Malloced<xcb_randr_get_monitors_reply_t> monitors(xcb_randr_get_monitors_reply(
-        connection, xcb_randr_get_monitors(connection, root, 1), nullptr));
-    if (monitors == nullptr) return rect;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(monitors.get()); it.rem > 0;
-         xcb_randr_monitor_info_next(&it)) {
-        if (it.data->primary && it.data->width > 0 && it.data->height > 0) {
-            rect = {it.data->x, it.data->y, it.data->width, it.data->height};
-        }
-    }
-    return rect;
+float TwipsPerPixel(const xcb_screen_t& screen) {
+    const int millimetres = screen.width_in_millimeters;
+    const int dpi = millimetres > 0
+                        ? static_cast<int>(std::lround(screen.width_in_pixels * 25.4 / millimetres))
+                        : platform::kDesignDpi;
+    return platform::TwipsPerPixel(dpi > 0 ? dpi : platform::kDesignDpi);
 }
 
-int WatchScreenChanges(Display* display) {
-    xcb_connection_t* connection = XGetXCBConnection(display);
-    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
-    if (randr == nullptr || !randr->present) return 0;
-    const int type = randr->first_event + XCB_RANDR_SCREEN_CHANGE_NOTIFY;
-    XESetWireToEvent(display, type, KeepScreenChange);
-    xcb_randr_select_input(connection, static_cast<xcb_window_t>(DefaultRootWindow(display)),
-                           XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE);
-    return type;
+void AskWhetherXwayland() {
+    xcb_prefetch_extension_data(Connection(), &g_xwayland);
+    xcb_prefetch_extension_data(Connection(), &xcb_randr_id);
 }
 
-float TwipsPerPixel(Display* display) {
-    const int screen = DefaultScreen(display);
-    const int millimetres = DisplayWidthMM(display, screen);
-    const double dpi =
-        millimetres > 0 ? std::round(DisplayWidth(display, screen) * 25.4 / millimetres) : 96.0;
-    return static_cast<float>(1440.0 / (dpi > 0 ? dpi : 96.0));
+bool OnXwayland() {
+    return Present(&g_xwayland) || (Present(&xcb_randr_id) && HasXwaylandMonitor());
+}
+
+// A cursor with a cleared mask, made by the core requests themselves: the cursor library
+// would read cursor themes and query Render for nothing.
+xcb_cursor_t BlankCursor(xcb_window_t window) {
+    xcb_connection_t* connection = Connection();
+    const xcb_pixmap_t empty = xcb_generate_id(connection);
+    xcb_create_pixmap(connection, 1, empty, window, 1, 1);
+    const xcb_gcontext_t zero = xcb_generate_id(connection);  // foreground 0 by default
+    xcb_create_gc(connection, zero, empty, 0, nullptr);
+    const xcb_rectangle_t pixel{0, 0, 1, 1};
+    xcb_poly_fill_rectangle(connection, empty, zero, 1, &pixel);
+    xcb_free_gc(connection, zero);
+    const xcb_cursor_t cursor = xcb_generate_id(connection);
+    xcb_create_cursor(connection, cursor, empty, empty, 0, 0, 0, 0, 0, 0, 0, 0);
+    xcb_free_pixmap(connection, empty);
+    return cursor;
 }
 
 }  // namespace glimra::x11
