@@ -22,8 +22,7 @@ class OnDesktop:
 
     @classmethod
     def setUpClass(cls):
-        cls.desktop = compositors.Nested(cls.compositor)
-        cls.addClassCleanup(cls.desktop.stop)
+        cls.desktop = compositors.Nested(cls.compositor, cls.addClassCleanup)
 
     def test_it_covers_the_window_with_the_keyboard_shift_does_not_end_it_each_case_does(self):
         for case, action in self.cases.items():

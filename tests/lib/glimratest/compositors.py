@@ -26,25 +26,31 @@ COMMANDS = {  # {folder}: the compositor's own, {display}: its Xvfb's
 
 
 class Nested:
-    """A compositor (a key of COMMANDS) in a 1024x768 Xvfb. env: a Wayland client's there."""
+    """A compositor (a key of COMMANDS) in a 1024x768 Xvfb, each process of which is handed to
+    cleanup (such as addClassCleanup) as it starts. env: a Wayland client's there."""
 
-    def __init__(self, name):
+    def __init__(self, name, cleanup):
         self.folder = compositor_folder()
+        cleanup(shutil.rmtree, self.folder, ignore_errors=True)
         if name == "kwin":  # a copy drops the file capability that exec refuses here
             shutil.copy("/usr/bin/kwin_wayland", self.folder)
-        self.xvfb = displays.start_xvfb("-ac", "-screen", "0", "1024x768x24")
-        self.bus, address = session.start_bus(AS_NOBODY)
-        env = self.xvfb.env(XDG_RUNTIME_DIR=self.folder + "/run", HOME=self.folder + "/home")
+        xvfb = displays.start_xvfb("-ac", "-screen", "0", "1024x768x24")
+        cleanup(xvfb.stop)
+        bus, address = session.start_bus(AS_NOBODY)
+        cleanup(bus.end)
+        self.x_env = xvfb.env()
+        env = xvfb.env(XDG_RUNTIME_DIR=self.folder + "/run", HOME=self.folder + "/home")
         env.update(DBUS_SESSION_BUS_ADDRESS=address)
-        command = COMMANDS[name].format(folder=self.folder, display=self.xvfb.display)
+        command = COMMANDS[name].format(folder=self.folder, display=xvfb.display)
         self.process = Started(AS_NOBODY + command.split(), env)
+        cleanup(self.process.end)
         socket = f"{self.folder}/run/{SOCKET}"
         self.wait_for(lambda: os.path.exists(socket), "the compositor's socket")
         self.env = client_env(self.folder, socket)
         self.xdotool("mousemove", 400, 300)  # into its window, where the Xvfb's keys go
         self.key_log = tempfile.NamedTemporaryFile()
         command = ["stdbuf", "-oL", "weston-eventdemo", "--log-key"]
-        self.window = Started(command, self.env, stdout=self.key_log)
+        cleanup(Started(command, self.env, stdout=self.key_log).end)
         typed = lambda: self.xdotool("key", "x") or self.keys_logged()  # noqa: E731
         self.wait_for(typed, "weston-eventdemo to get the typing")
 
@@ -69,12 +75,10 @@ class Nested:
             return log.read().count("state: pressed")
 
     def xdotool(self, *args):
-        return run(["xdotool", *args], self.xvfb.env())
+        return run(["xdotool", *args], self.x_env)
 
     def picture(self):
-        return run(
-            ["import", "-window", "root", "-depth", "8", "ppm:-"], self.xvfb.env(), text=False
-        )
+        return run(["import", "-window", "root", "-depth", "8", "ppm:-"], self.x_env, text=False)
 
     def covered(self):
         """Whether the output is black but for the dots of a saver, at most 1 % of it."""
@@ -87,9 +91,3 @@ class Nested:
         env = dict(self.env, DISPLAY=display[1], XAUTHORITY=authority)
         env.pop("WAYLAND_DISPLAY")
         return env
-
-    def stop(self):
-        for process in (self.window, self.process, self.bus):
-            process.end()
-        self.xvfb.stop()
-        shutil.rmtree(self.folder, ignore_errors=True)
