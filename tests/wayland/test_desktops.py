@@ -4,6 +4,7 @@ saver cannot hold the keyboard. The saver covers a window that has the keyboard,
 that ends it never reaches that window."""
 
 import os
+import pathlib
 import tempfile
 import unittest
 
@@ -65,10 +66,11 @@ class Mutter(OnDesktop, unittest.TestCase):
         events = tempfile.NamedTemporaryFile()
         command = ["xev", "-root", "-event", "substructure", "-event", "property"]
         self.addCleanup(Started(command, env, stdout=events).end)
+        xev_output = lambda: pathlib.Path(events.name).read_text()  # noqa: E731
 
         def mark(name):  # set till xev shows it, and so all that came before it
             set_mark = ["xprop", "-root", "-f", name, "8s", "-set", name, "1"]
-            seen = lambda: run(set_mark, env) or f"({name})" in open(events.name).read()  # noqa
+            seen = lambda: run(set_mark, env) or f"({name})" in xev_output()  # noqa
             wait_for(seen, f"xev to show {name}")
 
         mark("GLIMRA_BEFORE")
@@ -76,7 +78,7 @@ class Mutter(OnDesktop, unittest.TestCase):
         mark("GLIMRA_AFTER")
         self.assertEqual(done.returncode, 1, "exit status under Xwayland")
         self.assertRegex(done.stderr, r"^lumeck: [^\n]+\n$")
-        self.assertNotIn("MapNotify", open(events.name).read(), "windows mapped")
+        self.assertNotIn("MapNotify", xev_output(), "windows mapped")
 
 
 if __name__ == "__main__":
