@@ -46,7 +46,7 @@ void OnGlobal(void*, wl_registry* registry, std::uint32_t name, const char* inte
     }
 }
 void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
-const wl_registry_listener kRegistry{OnGlobal, OnGlobalRemove};
+const wl_registry_listener kRegistry{.global = OnGlobal, .global_remove = OnGlobalRemove};
 
 void OnConfigure(void*, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
                  std::uint32_t height) {
@@ -56,10 +56,10 @@ void OnConfigure(void*, zwlr_layer_surface_v1* layer, std::uint32_t serial, std:
     g_height = static_cast<int>(height);
 }
 void OnClosed(void*, zwlr_layer_surface_v1*) { g_stop = 1; }
-const zwlr_layer_surface_v1_listener kLayer{OnConfigure, OnClosed};
+const zwlr_layer_surface_v1_listener kLayer{.configure = OnConfigure, .closed = OnClosed};
 
 void OnRelease(void* data, wl_buffer*) { *static_cast<bool*>(data) = false; }
-const wl_buffer_listener kBuffer{OnRelease};
+const wl_buffer_listener kBuffer{.release = OnRelease};
 
 }  // namespace
 

@@ -18,7 +18,8 @@ void OnGlobal(void* manager, wl_registry* registry, std::uint32_t name, const ch
             wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
     }
 }
-const wl_registry_listener kRegistryListener{OnGlobal, [](void*, wl_registry*, std::uint32_t) {}};
+void OnGlobalRemove(void*, wl_registry*, std::uint32_t) {}
+const wl_registry_listener kRegistryListener{.global = OnGlobal, .global_remove = OnGlobalRemove};
 
 }  // namespace
 

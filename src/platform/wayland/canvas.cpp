@@ -19,7 +19,7 @@ std::uint32_t Pixel(std::uint32_t colour) {
     return ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
 }
 
-const wl_buffer_listener kBufferListener{&Canvas::OnRelease};
+const wl_buffer_listener kBufferListener{.release = &Canvas::OnRelease};
 
 // In buffer pixels where the compositor takes them (wl_surface 4), else in surface units.
 void Damage(wl_surface* surface, PixelBox box, int scale) {
@@ -162,7 +162,9 @@ void Canvas::BringUpToDate(Buffer& buffer) {
 
 // Damage tells the compositor what differs from the buffer shown before: the boxes of the
 // dots painted since and, after a clear, of the dots it cleared; everything after a new size.
+// An output where nothing was painted since is left alone.
 void Canvas::Present() {
+    if (shown_generation_ == generation_ && shown_dots_ == dots_.size()) return;  // nothing new
     Buffer* buffer = FreeBuffer();
     if (buffer == nullptr) {
         waiting_ = true;

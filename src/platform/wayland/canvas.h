@@ -25,8 +25,8 @@ class Canvas {
     int scale() const { return scale_; }
     void Clear();                                  // black everywhere from the next Present on
     void Dot(PixelBox box, std::uint32_t colour);  // a solid round dot, 0xBBGGRR
-    // Commits a free buffer with what was drawn; when both are with the compositor, the
-    // first one it releases is committed instead.
+    // Commits a free buffer with what was drawn, if anything was since the last commit; when
+    // both are with the compositor, the first one it releases is committed instead.
     void Present();
     void Release();                                        // gives the buffers back
     static void OnRelease(void* data, wl_buffer* buffer);  // the compositor is done with one

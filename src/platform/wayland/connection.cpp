@@ -27,35 +27,27 @@ void OnPing(void*, xdg_wm_base* wm_base, std::uint32_t serial) {
 
 const xdg_wm_base_listener kWmBaseListener{.ping = OnPing};
 
-template <typename Proxy>
-Proxy* Bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface,
-            std::uint32_t offered, std::uint32_t wanted) {
-    return static_cast<Proxy*>(
-        wl_registry_bind(registry, name, &interface, std::min(offered, wanted)));
-}
-
 void OnGlobal(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
               std::uint32_t version) {
     auto* connection = static_cast<Connection*>(data);
+    const Global global{name, version};
     const auto is = [interface](const wl_interface& known) {
         return std::strcmp(interface, known.name) == 0;
     };
     if (is(wl_compositor_interface)) {  // 4: damage in buffer pixels
-        connection->compositor =
-            Bind<wl_compositor>(registry, name, wl_compositor_interface, version, 4);
+        connection->compositor = Bind<wl_compositor>(registry, global, wl_compositor_interface, 4);
     } else if (is(wl_shm_interface)) {
-        connection->shm = Bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
+        connection->shm = Bind<wl_shm>(registry, global, wl_shm_interface, 1);
     } else if (is(zwlr_layer_shell_v1_interface)) {
         connection->layer_shell =
-            Bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface, version, 3);
+            Bind<zwlr_layer_shell_v1>(registry, global, zwlr_layer_shell_v1_interface, 3);
     } else if (is(xdg_wm_base_interface)) {
-        connection->wm_base = Bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, version, 1);
+        connection->wm_base = Bind<xdg_wm_base>(registry, global, xdg_wm_base_interface, 1);
         xdg_wm_base_add_listener(connection->wm_base, &kWmBaseListener, nullptr);
     } else if (is(zxdg_output_manager_v1_interface)) {  // 3: wl_output.done ends a change
-        connection->output_manager = Bind<zxdg_output_manager_v1>(
-            registry, name, zxdg_output_manager_v1_interface, version, 3);
+        connection->output_manager =
+            Bind<zxdg_output_manager_v1>(registry, global, zxdg_output_manager_v1_interface, 3);
     } else if (is(wl_output_interface) || is(wl_seat_interface)) {
-        const Global global{name, version};
         const bool output = is(wl_output_interface);
         if (connection->watcher == nullptr) {
             (output ? connection->outputs : connection->seats).push_back(global);

@@ -4,6 +4,7 @@
 // which come and go while it runs, handed to whoever watches them.
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -49,6 +50,22 @@ struct Connection {
 // to show the saver with; null, with nothing left open, otherwise. Connects once; later calls
 // give the same one.
 Connection* Connect();
+
+// Binds a global at the version wanted, or the one offered if that is older.
+template <typename Proxy>
+Proxy* Bind(wl_registry* registry, Global global, const wl_interface& interface,
+            std::uint32_t wanted) {
+    return static_cast<Proxy*>(
+        wl_registry_bind(registry, global.name, &interface, std::min(global.version, wanted)));
+}
+
+// Gives a proxy back: by its release request where its version has one, else destroyed.
+template <typename Proxy>
+void Release(Proxy*& proxy, std::uint32_t since, void (*release)(Proxy*), void (*destroy)(Proxy*)) {
+    if (proxy == nullptr) return;
+    (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(proxy)) >= since ? release : destroy)(proxy);
+    proxy = nullptr;
+}
 
 // From now on `watcher` is told of the outputs and seats, first of those offered so far; null
 // stops it.

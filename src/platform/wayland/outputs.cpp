@@ -26,8 +26,7 @@ const zxdg_output_v1_listener Output::kXdgOutputListener{
 Output::Output(Connection& connection, Global global, OutputOwner& owner)
     : owner_(owner),
       name_(global.name),
-      output_(static_cast<wl_output*>(wl_registry_bind(
-          connection.registry, global.name, &wl_output_interface, std::min(global.version, 3U)))) {
+      output_(Bind<wl_output>(connection.registry, global, wl_output_interface, 3)) {
     wl_output_add_listener(output_, &kOutputListener, this);
     if (connection.output_manager != nullptr) {
         xdg_output_ = zxdg_output_manager_v1_get_xdg_output(connection.output_manager, output_);
@@ -39,11 +38,7 @@ Output::Output(Connection& connection, Global global, OutputOwner& owner)
 Output::~Output() {
     surface_.reset();
     if (xdg_output_ != nullptr) zxdg_output_v1_destroy(xdg_output_);
-    if (wl_output_get_version(output_) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
-        wl_output_release(output_);
-    } else {
-        wl_output_destroy(output_);
-    }
+    Release(output_, WL_OUTPUT_RELEASE_SINCE_VERSION, wl_output_release, wl_output_destroy);
 }
 
 void Output::OnGeometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t,

@@ -2,8 +2,6 @@
 
 #include <sys/mman.h>
 
-#include <algorithm>
-
 #include "platform/posix/owners.h"
 
 namespace glimra::wayland {
@@ -46,22 +44,17 @@ const wl_touch_listener Seat::kTouchListener{
 Seat::Seat(Connection& connection, Global global, InputSink& sink)
     : sink_(sink),
       name_(global.name),
-      seat_(static_cast<wl_seat*>(wl_registry_bind(
-          connection.registry, global.name, &wl_seat_interface, std::min(global.version, 5U)))) {
+      seat_(Bind<wl_seat>(connection.registry, global, wl_seat_interface, 5)) {
     wl_seat_add_listener(seat_, &kSeatListener, this);
 }
 
 Seat::~Seat() {
     ReleasePointer();
     ReleaseKeyboard();
-    ReleaseTouch();
+    Release(touch_, WL_TOUCH_RELEASE_SINCE_VERSION, wl_touch_release, wl_touch_destroy);
     ReleaseKeymap();
     if (xkb_ != nullptr) xkb_context_unref(xkb_);
-    if (wl_seat_get_version(seat_) >= WL_SEAT_RELEASE_SINCE_VERSION) {
-        wl_seat_release(seat_);
-    } else {
-        wl_seat_destroy(seat_);
-    }
+    Release(seat_, WL_SEAT_RELEASE_SINCE_VERSION, wl_seat_release, wl_seat_destroy);
 }
 
 // Devices come and go (a virtual keyboard or pointer lives as long as its client): each is
@@ -79,7 +72,7 @@ void Seat::OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities)
         self->touch_ = wl_seat_get_touch(seat);
         wl_touch_add_listener(self->touch_, &kTouchListener, self);
     } else if ((capabilities & WL_SEAT_CAPABILITY_TOUCH) == 0) {
-        self->ReleaseTouch();
+        Release(self->touch_, WL_TOUCH_RELEASE_SINCE_VERSION, wl_touch_release, wl_touch_destroy);
     }
     const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
     if (keyboard && self->keyboard_ == nullptr) {
@@ -92,35 +85,13 @@ void Seat::OnCapabilities(void* data, wl_seat* seat, std::uint32_t capabilities)
 }
 
 void Seat::ReleasePointer() {
-    if (pointer_ == nullptr) return;
-    if (wl_pointer_get_version(pointer_) >= WL_POINTER_RELEASE_SINCE_VERSION) {
-        wl_pointer_release(pointer_);
-    } else {
-        wl_pointer_destroy(pointer_);
-    }
-    pointer_ = nullptr;
+    Release(pointer_, WL_POINTER_RELEASE_SINCE_VERSION, wl_pointer_release, wl_pointer_destroy);
     pointer_over_ = nullptr;
 }
 
 void Seat::ReleaseKeyboard() {
-    if (keyboard_ == nullptr) return;
-    if (wl_keyboard_get_version(keyboard_) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
-        wl_keyboard_release(keyboard_);
-    } else {
-        wl_keyboard_destroy(keyboard_);
-    }
-    keyboard_ = nullptr;
+    Release(keyboard_, WL_KEYBOARD_RELEASE_SINCE_VERSION, wl_keyboard_release, wl_keyboard_destroy);
     focus_ = nullptr;
-}
-
-void Seat::ReleaseTouch() {
-    if (touch_ == nullptr) return;
-    if (wl_touch_get_version(touch_) >= WL_TOUCH_RELEASE_SINCE_VERSION) {
-        wl_touch_release(touch_);
-    } else {
-        wl_touch_destroy(touch_);
-    }
-    touch_ = nullptr;
 }
 
 void Seat::Forget(wl_surface* surface) {

@@ -64,7 +64,6 @@ class Seat {
     static const wl_touch_listener kTouchListener;
     void ReleasePointer();
     void ReleaseKeyboard();
-    void ReleaseTouch();
     void ReleaseKeymap();
 
     InputSink& sink_;
