@@ -5,10 +5,12 @@
         (the build in GLIMRA_BUILD_DIR, build/linux by default; 400 runs a measure)
 
 Start-up: lumeck's direct libraries (its NEEDED entries, in the loader's order), each with the
-libraries it brings that the ones before it did not, as the CPU time it adds to a run of /bin/true:
-LD_PRELOAD of the libraries before it, then of those and it, runs alternating, the difference of
-their medians. File pages: the resident pages of each library's mappings in a running
-"lumeck /s" (on a private Xvfb or a headless sway), indirect libraries included.
+libraries it brings that the ones before it did not, as the work it adds to the dynamic loader
+in a start of /bin/true (LD_DEBUG=statistics): LD_PRELOAD of the libraries before it, then of
+those and it, starts alternating, the difference of their lower quartiles; and the loader's
+work in a start of lumeck itself, which ends at once without a display. File pages: the
+resident pages of each library's mappings in a running "lumeck /s" (on a private Xvfb or a
+headless sway), indirect libraries included.
 """
 import os
 import statistics
@@ -28,24 +30,29 @@ def needed(program):
     return [name for name in names if not name.startswith(("libc.", "ld-linux"))]  # in every start
 
 
-def spawn_ms(preload):
-    """The CPU time of one run of /bin/true: unlike the time on the clock, it leaves out the
-    waits for a CPU that other work on the machine causes."""
-    env = dict(os.environ, LD_PRELOAD=":".join(preload)) if preload else dict(os.environ)
-    pid = os.posix_spawn("/bin/true", ["/bin/true"], env)
-    usage = os.wait4(pid, 0)[2]
-    return (usage.ru_utime + usage.ru_stime) * 1000
+def loader_kcycles(preload, command=("/bin/true",)):
+    """The dynamic loader's own count of its work in one start of /bin/true, in thousands of
+    cycles: mapping, relocating and initialising the libraries, page faults included."""
+    env = dict(os.environ, LD_DEBUG="statistics", LD_PRELOAD=":".join(preload))
+    for display in ("DISPLAY", "WAYLAND_DISPLAY"):
+        env.pop(display, None)
+    report = subprocess.run(command, env=env, capture_output=True, text=True).stderr
+    line = next(line for line in report.splitlines() if "total startup time" in line)
+    return int(line.split(":")[-1].split()[0].replace(",", "")) / 1000
 
 
 def start_up_costs(libraries, runs):
-    """The milliseconds each library adds to a start, libraries in the loader's order."""
+    """The thousands of cycles each library adds to a start, libraries in the loader's order."""
     prefixes = [libraries[:count] for count in range(len(libraries) + 1)]
-    times = [[] for _ in prefixes]
+    times = [[] for _ in range(len(prefixes) + 1)]
     for _ in range(runs):
         for index, prefix in enumerate(prefixes):
-            times[index].append(spawn_ms(prefix))
-    medians = [statistics.median(measured) for measured in times]
-    return {lib: medians[i + 1] - medians[i] for i, lib in enumerate(libraries)}, medians[0]
+            times[index].append(loader_kcycles(prefix))
+        times[-1].append(loader_kcycles([], (saver_ratio.LUMECK, "/s")))
+    # The lower quartile: on a busy machine, the starts that other work disturbed least.
+    least = [statistics.quantiles(measured, n=4)[0] for measured in times]
+    costs = {lib: least[i + 1] - least[i] for i, lib in enumerate(libraries)}
+    return costs, least[0], least[-1]
 
 
 def file_pages(pid):
@@ -64,7 +71,7 @@ def file_pages(pid):
 def main():
     system = sys.argv[1] if len(sys.argv) > 1 else "x11"
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 400
-    costs, bare = start_up_costs(needed(saver_ratio.LUMECK), runs)
+    costs, bare, lumeck_start = start_up_costs(needed(saver_ratio.LUMECK), runs)
     folder = saver_ratio.settings_folder()
     display = saver_ratio.Xvfb(folder) if system == "x11" else saver_ratio.Sway(folder)
     try:
@@ -75,12 +82,12 @@ def main():
         lumeck.wait()
     finally:
         display.stop()
-    print(
-        "%s, %s: /bin/true runs in %.2f ms of CPU; %d runs each"
-        % (saver_ratio.LUMECK, system, bare, runs)
-    )
+    mhz = float(next(line for line in open("/proc/cpuinfo") if "MHz" in line).split(":")[1])
+    print("%s, %s; %d starts each, %.0f MHz" % (saver_ratio.LUMECK, system, runs, mhz))
+    print("start-up  the loader in lumeck, in all    %6.0f kcycles" % lumeck_start)
+    print("start-up  the loader in /bin/true, in all %6.0f kcycles" % bare)
     for library, cost in costs.items():
-        print("start-up  %-26s %+6.2f ms" % (library, cost))
+        print("start-up  %-26s %+6.0f kcycles, %+.2f ms" % (library, cost, cost / mhz))
     for library, kilobytes in sorted(pages.items(), key=lambda item: -item[1]):
         print("file pages %-25s %6d KB" % (library, kilobytes))
     print("file pages of all libraries: %d KB" % sum(pages.values()))
