@@ -22,6 +22,7 @@ glimra_test_packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
   at-spi2-core python3-pyatspi python3-gi gir1.2-atspi-2.0 dbus dbus-x11
   sway swayidle grim wtype xwayland
+  weston mutter kwin-wayland
   lintian desktop-file-utils libxml2-utils mate-screensaver man-db mount libglib2.0-bin
 )
 

@@ -8,11 +8,13 @@ from glimratest.processes import Started
 from glimratest.waiting import wait_for
 
 
-def start_session():
-    """Starts dbus-daemon for this process and the programs it starts; returns it (Started)."""
+def start_bus(as_user=()):
+    """Starts a session bus (dbus-daemon), through as_user (such as AS_NOBODY) if given; returns
+    it (Started) and its address."""
     read_end, write_end = os.pipe()
     daemon = Started(
-        ["dbus-daemon", "--session", "--nofork", "--nopidfile", f"--print-address={write_end}"],
+        [*as_user, "dbus-daemon", "--session", "--nofork", "--nopidfile"]
+        + [f"--print-address={write_end}"],
         pass_fds=[write_end],
     )
     os.close(write_end)
@@ -20,7 +22,12 @@ def start_session():
         address = pipe.readline().strip()
     if not address:
         raise daemon.failure("gave no address")
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+    return daemon, address
+
+
+def start_session():
+    """Starts a session bus for this process and the programs it starts; returns it (Started)."""
+    daemon, os.environ["DBUS_SESSION_BUS_ADDRESS"] = start_bus()
     os.environ.pop("NO_AT_BRIDGE", None)
     return daemon
 

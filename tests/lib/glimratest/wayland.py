@@ -1,6 +1,6 @@
 """A headless sway, run as an unprivileged user (sway refuses root) with its own runtime folder
-and ended by its PID; pictures of it through grim; and a fake compositor for what sway cannot
-make happen."""
+and ended by its PID; pictures of it through grim; a fake compositor for what sway cannot make
+happen; and the folders and client environment that every compositor of the tests uses."""
 
 import glob
 import os
@@ -23,6 +23,27 @@ for_window [app_id="lumeck"] move absolute position 0 0
 """
 
 
+def compositor_folder():
+    """A new folder in the system's temporary folder, which the compositor's user (nobody)
+    reaches wherever the checkout is: "run" and "home" private to that user, "client-run" to
+    this process's."""
+    folder = tempfile.mkdtemp(prefix="glimra-wayland-")
+    os.chmod(folder, 0o755)
+    for name in ("run", "home"):
+        os.mkdir(f"{folder}/{name}", 0o700)
+        shutil.chown(f"{folder}/{name}", "nobody", "nogroup")
+    os.mkdir(folder + "/client-run", 0o700)
+    return folder
+
+
+def client_env(folder, socket):
+    """A Wayland client's environment on socket, with no X display and settings in folder."""
+    env = dict(os.environ, XDG_RUNTIME_DIR=folder + "/client-run", WAYLAND_DISPLAY=socket)
+    env.update(XDG_CONFIG_HOME=folder + "/config-home")
+    env.pop("DISPLAY", None)
+    return env
+
+
 class Sway:
     """One 1024x768 output, HEADLESS-1, on a magenta background that shows what a client leaves
     uncovered; a second one made by create_output goes right of it; lumeck's windows open
@@ -31,11 +52,7 @@ class Sway:
     titled "wlroots - WL-1" and "wlroots - WL-2" there."""
 
     def __init__(self, inside=None):
-        self.folder = tempfile.mkdtemp(prefix="glimra-wayland-")
-        os.chmod(self.folder, 0o755)  # sway's user reads its configuration here
-        for folder in ("run", "home"):
-            os.mkdir(f"{self.folder}/{folder}", 0o700)
-            shutil.chown(f"{self.folder}/{folder}", "nobody", "nogroup")
+        self.folder = compositor_folder()
         with open(self.folder + "/config", "w") as config:
             config.write(CONFIG)
         env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/run", HOME=self.folder + "/home")
@@ -45,11 +62,7 @@ class Sway:
             env.update(WAYLAND_DISPLAY=inside.env["WAYLAND_DISPLAY"])
         self.process = Started(AS_NOBODY + ["sway", "-c", self.folder + "/config"], env=env)
         sockets = wait_for(self.sockets, "sway's sockets", done=lambda found: len(found) == 2)
-        os.mkdir(self.folder + "/client-run", 0o700)  # the clients' own runtime folder
-        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.folder + "/client-run")
-        self.env.update(WAYLAND_DISPLAY=sockets[0], SWAYSOCK=sockets[1])
-        self.env.update(XDG_CONFIG_HOME=self.folder + "/config-home")
-        self.env.pop("DISPLAY", None)
+        self.env = dict(client_env(self.folder, sockets[0]), SWAYSOCK=sockets[1])
 
     def sockets(self):
         if not self.process.running():
