@@ -19,7 +19,7 @@ glimra_linux_packages=(
 glimra_package_packages=(dpkg-dev file)
 # Everything the test suite needs beyond those.
 glimra_test_packages=(
-  locales clang clang-format libclang-rt-14-dev black
+  locales clang clang-format libclang-rt-14-dev llvm black
   googletest libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick fontconfig
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xscreensaver procps util-linux
