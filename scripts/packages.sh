@@ -1,4 +1,5 @@
-# The Debian packages that the scripts need, in one place; sourced by test.sh and run.sh.
+# The Debian packages that the scripts need, in one place; sourced by test.sh, run.sh and
+# package.sh.
 
 # Building Lumeck.scr and its preview host, and running them under Wine, with the fonts their
 # texts need.
