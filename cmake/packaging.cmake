@@ -1,11 +1,11 @@
-# A release is one file: `cmake --build --preset linux --target package` writes the Debian
-# package glimra_<version>_amd64.deb, `--preset windows` the zip Glimra-<version>-win64.zip.
-# The version is the one the executable's version information carries; the packager is the
-# one who signed the newest entry of the Debian changelog.
-file(STRINGS ${PROJECT_SOURCE_DIR}/resources/lumeck.rc _version REGEX "\"ProductVersion\"")
-string(REGEX REPLACE ".*\"ProductVersion\", \"([^\"]+)\".*" "\\1" GLIMRA_VERSION "${_version}")
+# A release is one file: `cmake --build --preset linux-release --target package` writes the
+# Debian package glimra_<version>_amd64.deb (so does the testing preset linux), `--preset
+# windows` the zip Glimra-<version>-win64.zip.
+# The version is the project's, which the executable's version information carries too; the
+# packager is the one who signed the newest entry of the Debian changelog.
+set(GLIMRA_VERSION ${PROJECT_VERSION})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/resources/lumeck.rc ${PROJECT_SOURCE_DIR}/resources/linux/changelog)
+  ${PROJECT_SOURCE_DIR}/resources/linux/changelog)
 
 set(CPACK_PACKAGE_NAME glimra)
 set(CPACK_PACKAGE_VERSION ${GLIMRA_VERSION})

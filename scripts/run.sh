@@ -31,18 +31,21 @@ if ((!native_windows)); then
   fi
 fi
 
+# Only the program is built, without the tests (a tree that scripts/test.sh configured keeps
+# them, unbuilt here).
 if ((!wine)); then
-  [[ -d build/linux ]] || cmake --preset linux
-  cmake --build --preset linux
+  [[ -d build/linux ]] || cmake --preset linux -DBUILD_TESTING=OFF
+  cmake --build --preset linux --target lumeck lumeck_gtk
   if [[ $# -eq 1 && $1 == /p ]]; then
-    # A small host window like the display settings' preview: lumeck paints into it.
-    exec python3 - build/linux/lumeck <<'PY'
+    # A small host window like the display settings' preview: lumeck paints into it. Debian's
+    # python3, whose GTK binding the package list brings.
+    exec /usr/bin/python3 - build/linux/lumeck <<'PY'
 import subprocess, sys, gi
 gi.require_version("Gtk", "3.0")
 gi.require_version("GdkX11", "3.0")
 from gi.repository import Gtk, GdkX11  # noqa: F401 (GdkX11 gives the window its XID)
 host = Gtk.Window(title="预览")
-host.set_default_size(152, 112)
+host.set_size_request(152, 112)  # a window that cannot be resized drops its default size
 host.set_resizable(False)
 host.connect("destroy", Gtk.main_quit)
 host.show_all()
@@ -56,7 +59,7 @@ fi
 
 scr=build/windows/Lumeck.scr
 host=build/windows/preview_host.exe
-[[ -d build/windows ]] || cmake --preset windows
+[[ -d build/windows ]] || cmake --preset windows -DBUILD_TESTING=OFF
 cmake --build --preset windows --target lumeck preview_host
 
 # "/p" alone: the preview host starts the saver with its own window's handle.
@@ -76,7 +79,7 @@ if [[ -z ${WINEPREFIX:-} ]]; then
   export WINEARCH=win64
   if [[ ! -e $WINEPREFIX/.glimra-prepared ]]; then
     mkdir -p "$WINEPREFIX"
-    python3 scripts/prepare_wine_prefix.py
+    /usr/bin/python3 scripts/prepare_wine_prefix.py
     touch "$WINEPREFIX/.glimra-prepared"
   fi
 fi

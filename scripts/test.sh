@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 source scripts/packages.sh
 glimra_need_packages scripts/test.sh "${glimra_run_packages[@]}" \
-  "${glimra_linux_packages[@]}" "${glimra_test_packages[@]}"
+  "${glimra_linux_packages[@]}" "${glimra_package_packages[@]}" "${glimra_test_packages[@]}"
 
 jobs=$(nproc)
 cmake --preset native

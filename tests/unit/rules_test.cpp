@@ -25,7 +25,8 @@
 #include "startup/preview_handle.h"
 #include "startup/settings_rules.h"
 
-// glibc's newlocale does not free the search path it builds from LOCPATH.
+// glibc's newlocale does not free the search path it builds from LOCPATH. The suppression
+// names the function, so the reports need llvm-symbolizer (Debian's llvm package).
 extern "C" const char* __lsan_default_suppressions() { return "leak:argz_add_sep\n"; }
 
 namespace glimra {
