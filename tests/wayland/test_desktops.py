@@ -39,7 +39,9 @@ class OnDesktop:
                     self.desktop.wait_for(drawn, "a new dot after Shift", process)
                 self.desktop.xdotool(*action.split())
                 self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
-                self.assertIn(self.role, process.error_output(), "the saver's surface role")
+                said = process.error_output()
+                self.assertIn(self.role, said, "the saver's surface role")
+                self.assertRegex(said, r"\.set_cursor\(\d+, nil,", "the pointer hidden")
                 self.assertEqual(self.desktop.keys_logged(), keys, "keys the window got")
             process.end()  # the next case starts alone, whatever this one showed
 

@@ -77,7 +77,7 @@ class OnSway(unittest.TestCase):
         # goes to the same point of the other output; wtype's keyboard is new to the seat and
         # takes a moment to be read
         cases = [
-            ("a character key", "wtype -s 300 -k Shift_L", "wtype -s 300 a"),
+            ("a character key", "wtype -s 300 -k Shift_L -k Delete", "wtype -s 300 a"),
             ("a click", "pointer move 400 300", "pointer click 400 300"),
             ("a real move", "pointer move 300 200", "pointer move 1324 200"),
             ("SIGTERM", f"timeout 10 {LUMECK} /s", "kill -TERM {pid}"),  # a second start

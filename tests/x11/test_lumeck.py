@@ -82,6 +82,7 @@ class Saver(x11.Case):
         geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
         self.assertIn("Position: 0,0", geometry())
         self.assertIn("Geometry: 2048x768", geometry())
+        self.assertTrue(x11.pointer_hidden(self.display), "the pointer shows over the saver")
         whole = []
         for _ in range(8):  # 10 dots at 100 ms: a clear about every second
             blobs = x11.dots(self.display, (0, 0, 2048, 768), 12)

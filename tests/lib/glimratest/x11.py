@@ -2,6 +2,7 @@
 folder of its own: `python3 -m glimratest.x11 setup|cleanup` starts it and ends it by its PID,
 keeping its state in the file GLIMRA_X11_STATE names. Case is a test on it."""
 
+import ctypes
 import json
 import os
 import shutil
@@ -20,6 +21,23 @@ def dots(display, area, width=None):
     rect = pictures.Rect(left, top, left + area_width, top + area_height)
     found = pictures.blobs(dict(os.environ, DISPLAY=display), rect, connectivity=4)
     return [blob for blob in found if width is None or (blob.width, blob.height) == (width, width)]
+
+
+class CursorImage(ctypes.Structure):  # XFixesCursorImage, as far as the pixels
+    _fields_ = [(name, ctypes.c_ushort) for name in ("x", "y", "width", "height", "xhot", "yhot")]
+    _fields_ += [("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong))]
+
+
+def pointer_hidden(display):
+    """Whether the pointer in use shows no pixel, as XFixes gives its image."""
+    xlib, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+    connection = ctypes.c_void_p(xlib.XOpenDisplay(display.encode()))
+    image = xfixes.XFixesGetCursorImage(connection).contents
+    pixels = image.pixels[: image.width * image.height]
+    xlib.XCloseDisplay(connection)
+    return not any(pixel >> 24 for pixel in pixels)  # no alpha anywhere
 
 
 def load_state():
