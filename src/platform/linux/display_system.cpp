@@ -1,10 +1,7 @@
 #include "platform/linux/display_system.h"
 
-#include <unistd.h>
-
-#include <cstdio>
-
 #include "platform/platform.h"
+#include "platform/posix/process.h"
 #include "platform/saver_window.h"
 #include "platform/wayland/saver_window.h"
 #include "platform/x11/connection.h"
@@ -20,14 +17,6 @@ SaverUse g_use = SaverUse::kFullScreen;
 
 void UseSaverDisplay(SaverUse use) { g_use = use; }
 
-void EndWithoutDisplay() {
-    std::fputs(
-        "lumeck: no display: neither WAYLAND_DISPLAY nor DISPLAY names one that can be "
-        "opened\n",
-        stderr);
-    _exit(1);
-}
-
 // A host's window (a display mode) is X11's. A preview whose host cannot be reached ends at
 // once and quietly, as for a handle that names no window.
 std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
@@ -39,7 +28,7 @@ std::unique_ptr<SaverWindow> NewSaverWindow(SaverEvents& events,
     }
     if (x11::TryConnection() == nullptr) {
         if (!host_window && g_use == SaverUse::kPreview) End();
-        EndWithoutDisplay();
+        posix::EndWithoutDisplay();
     }
     return x11::NewSaverWindow(events, host_window);
 }

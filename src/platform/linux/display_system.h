@@ -12,8 +12,4 @@ enum class SaverUse { kFullScreen, kPreview };
 // that the dialog and the statement box never open one.
 void UseSaverDisplay(SaverUse use);
 
-// No display to open: one line on stderr, then the end with status 1, nothing shown. The
-// saver ends here, and so does the GTK module when GTK finds no display.
-[[noreturn]] void EndWithoutDisplay();
-
 }  // namespace glimra::platform

@@ -57,8 +57,8 @@ void ReportRuntimeError(const runtime::RuntimeError& error) {
 
 void EndWithoutDisplay() {
     std::fputs(
-        "lumeck: no display: neither WAYLAND_DISPLAY (with the layer shell) nor DISPLAY "
-        "names one that can be opened\n",
+        "lumeck: no display: neither WAYLAND_DISPLAY nor DISPLAY names one that can be "
+        "opened\n",
         stderr);
     _exit(1);
 }
