@@ -63,11 +63,6 @@ class OnSway(unittest.TestCase):
         wait_for(self.covered, "every output covered by the saver")
         return process
 
-    def still_runs(self, process, sway=None, output=None):
-        """Whether it runs once it has drawn twice more, by when it has read earlier input."""
-        sway = sway or self.sway
-        return runs_after_two_draws(process.running, lambda: sway.picture(output))
-
     def assert_ends_cleanly(self, process, case):
         self.assertEqual(process.exit_status(10), 0, f"exit status after {case}")
         self.assertEqual(process.error_output(), "", f"stderr after {case}")
@@ -95,7 +90,8 @@ class OnSway(unittest.TestCase):
                     else:
                         run([program, *args], self.sway.env)
                     if step == harmless:
-                        self.assertTrue(self.still_runs(process), f"ended by {step}")
+                        drawn = runs_after_two_draws(process.running, self.sway.picture)
+                        self.assertTrue(drawn, f"ended by {step}")
                 self.assert_ends_cleanly(process, case)
             process.end()  # the next case starts alone, whatever this one showed
             pointer.end()
@@ -110,7 +106,8 @@ class OnSway(unittest.TestCase):
             wait_for(lambda: colours(nested.picture(output)) > 1, f"dots on {output}")
         for output in ("WL-1", "WL-2"):
             self.sway.swaymsg(f'[title="wlroots - {output}"]', "kill")
-            self.assertTrue(self.still_runs(process, nested, "WL-3"), f"ended when {output} went")
+            drawn = runs_after_two_draws(process.running, lambda: nested.picture("WL-3"))
+            self.assertTrue(drawn, f"ended when {output} went")
         self.sway.swaymsg('[title="wlroots - WL-3"]', "kill")
         self.assert_ends_cleanly(process, "the last output went")
 
