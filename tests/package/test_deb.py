@@ -16,13 +16,16 @@ BUILD = os.environ["GLIMRA_BUILD_DIR"]
 VERSION = os.environ["GLIMRA_VERSION"]  # the package's, which "--version" must name
 DEB = f"{BUILD}/glimra_{VERSION}_amd64.deb"
 LUMECK = "/usr/libexec/xscreensaver/lumeck"
-MODULE = "/usr/lib/x86_64-linux-gnu/lumeck/lumeck-gtk.so"
+MODULES = [
+    f"/usr/lib/x86_64-linux-gnu/lumeck/lumeck-{name}.so" for name in ("gtk", "x11", "wayland")
+]
 ENTRIES = ["/usr/share/applications/lumeck-settings.desktop"]
 ENTRIES += ["/usr/share/applications/screensavers/lumeck.desktop"]
 MODE = "/usr/share/xscreensaver/config/lumeck.xml"
 STOCK_MODES = "/usr/share/xscreensaver/config/*.xml"  # XScreenSaver's own, installed here
-FILES = [LUMECK, MODULE, *ENTRIES, MODE, "/usr/share/man/man6/lumeck.6.gz"]
+FILES = [LUMECK, *MODULES, *ENTRIES, MODE, "/usr/share/man/man6/lumeck.6.gz"]
 FILES += ["/usr/share/doc/glimra/changelog.gz", "/usr/share/doc/glimra/copyright"]
+FILES += ["/usr/share/lintian/overrides/glimra"]
 FILES += [f"/usr/share/icons/hicolor/{size}x{size}/apps/glimra.png" for size in (16, 32, 48, 64)]
 
 
@@ -120,9 +123,12 @@ class FromTheFiles(unittest.TestCase):
             run(["gsettings", "set", "org.mate.screensaver", *setting.split()], env)
         run(["gsettings", "set", "org.mate.screensaver", "themes", "['screensavers-lumeck']"], env)
         # It runs only programs in XScreenSaver's folder: in a mount namespace of its own, the
-        # package's files are where the package puts them, and they alone.
+        # package's files are where the package puts them, and they alone. The modules' folder
+        # is new there, so the library folder is the package's laid over the system's.
         folders = (os.path.dirname(LUMECK), os.path.dirname(ENTRIES[1]))
         mounts = "".join(f"mount --bind {root}{folder} {folder} && " for folder in folders)
+        libraries = os.path.dirname(os.path.dirname(MODULES[0]))
+        mounts += f"mount -t overlay -o lowerdir={root}{libraries}:{libraries} none {libraries} && "
         command = mounts + "exec mate-screensaver --no-daemon --debug"
         daemon = Started(
             ["unshare", "--mount", "--propagation=private", "sh", "-c", command], env=env

@@ -110,7 +110,6 @@ Connection* Connect() {
     if (g_tried) return g_connection.display != nullptr ? &g_connection : nullptr;
     g_tried = true;
     const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (name == nullptr || *name == '\0') return nullptr;
     g_connection.display = wl_display_connect(nullptr);
     if (g_connection.display == nullptr) return nullptr;
     g_connection.registry = wl_display_get_registry(g_connection.display);

@@ -46,9 +46,9 @@ struct Connection {
     GlobalWatcher* watcher = nullptr;
 };
 
-// The compositor that WAYLAND_DISPLAY names, when it answers within a bound and offers a shell
-// to show the saver with; null, with nothing left open, otherwise. Connects once; later calls
-// give the same one.
+// The compositor that WAYLAND_DISPLAY names (the program loads this module only when it names
+// one), when it answers within a bound and offers a shell to show the saver with; null, with
+// nothing left open, otherwise. Connects once; later calls give the same one.
 Connection* Connect();
 
 // Binds a global at the version wanted, or the one offered if that is older.

@@ -18,12 +18,6 @@
 #include "platform/x11/painter.h"
 #include "platform/x11/screen.h"
 
-namespace glimra::platform {
-
-const HostHandleForm kHostHandleForm = HostHandleForm::kX11;
-
-}  // namespace glimra::platform
-
 namespace glimra::x11 {
 
 namespace {
