@@ -76,9 +76,13 @@ class Saver(x11.Case):
         self.assertLessEqual(len(blobs), 10, "dots on the screen")
         return {"left" if blob.left < 1024 else "right" for blob in blobs}
 
-    def test_covers_both_heads_with_round_dots_and_follows_a_head_switched_off_and_on(self):
-        self.start("/s")
+    def test_covers_both_heads_with_round_dots_maps_only_x11_and_follows_a_head_switched_off_and_on(
+        self,
+    ):
+        process = self.start("/s")
         window = wait_for(self.shown, "the saver to show")
+        mapped = processes.libraries_of(process.pid, "lumeck-", "libwayland", "libgtk")
+        self.assertEqual(mapped, {"lumeck-x11.so"}, "the modules and libraries mapped")
         geometry = lambda: self.xdotool("getwindowgeometry", window)  # noqa: E731
         self.assertIn("Position: 0,0", geometry())
         self.assertIn("Geometry: 2048x768", geometry())

@@ -91,9 +91,7 @@ namespace glimra::gtk {
 inline constexpr const char* kModuleEntryName = "glimra_gtk_module";
 inline constexpr const char* kModuleFileName = "lumeck-gtk.so";
 
-// Loads the module on first use: beside the executable (the build tree), then in the
-// installed library folder relative to it (../../lib/<multiarch>/lumeck from
-// libexec/xscreensaver). When neither works, each candidate's reason goes to stderr and
+// Loads the module on first use, where posix::ModuleEntry finds it. When it cannot be loaded,
 // error 48 is raised; when GTK finds no display, the process ends with that said on stderr.
 const GlimraModule& LoadedModule();
 

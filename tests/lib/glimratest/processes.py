@@ -91,6 +91,14 @@ class Started(subprocess.Popen):
         return self.exit_status(timeout)
 
 
+def libraries_of(pid, *prefixes):
+    """The file names of the shared objects mapped in process pid that start with one of
+    prefixes."""
+    with open(f"/proc/{pid}/maps") as maps:
+        names = {os.path.basename(line.split()[-1]) for line in maps if "/" in line}
+    return {name for name in names if name.startswith(prefixes) and ".so" in name}
+
+
 def running(pid):
     """Whether the process runs; a zombie has ended."""
     try:
