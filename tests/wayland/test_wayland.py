@@ -5,6 +5,7 @@ sway cannot make happen."""
 
 import os
 import re
+import resource
 import shlex
 import signal
 import subprocess
@@ -13,7 +14,7 @@ import unittest
 
 from glimratest import product, session
 from glimratest.pictures import blobs_of, colours, runs_after_two_draws, shows
-from glimratest.processes import Started, run
+from glimratest.processes import Started, libraries_of, run
 from glimratest.waiting import wait_for
 from glimratest.wayland import BACKGROUND, FakeCompositor, Sway
 
@@ -29,8 +30,8 @@ def setUpModule():
 class VirtualPointer(Started):
     """A pointer that the seat has while it runs; it moves or clicks at a point of the layout."""
 
-    def __init__(self, env):
-        command = [os.environ["GLIMRA_VIRTUAL_POINTER"], 2944, 1080]  # the layout's size
+    def __init__(self, env, layout=(2944, 1080)):
+        command = [os.environ["GLIMRA_VIRTUAL_POINTER"], *layout]
         super().__init__(command, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
 
     def do(self, action, x, y):
@@ -130,6 +131,30 @@ class OnSway(unittest.TestCase):
         alone = self.start(LUMECK, "/s", env=own.env)
         self.assertEqual(alone.exit_status(10), 1, "exit status without a compositor")
         self.assertRegex(alone.error_output(), r"^lumeck: no display[^\n]*\n$")
+
+    def test_it_maps_only_wayland_and_a_run_time_error_leaves_a_box_on_top(self):
+        own = Sway()  # one output of 1024 x 768
+        self.addCleanup(own.stop)
+
+        def limit_files():  # no buffers over 8 MB: those of a larger mode
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (8 << 20, 8 << 20))
+
+        process = self.start(LUMECK, "/s", env=own.env, preexec_fn=limit_files)
+        wait_for(lambda: colours(own.picture()) > 1, "the saver on its own sway")
+        mapped = libraries_of(process.pid, "lumeck-", "libxcb", "libX11", "libgtk")
+        self.assertEqual(mapped, {"lumeck-wayland.so"}, "the modules and libraries mapped")
+        own.swaymsg("output", "HEADLESS-1", "mode", "1600x1200")
+        box = session.window_of(process, "alert", "Lumeck")
+        [ok] = [node for node in session.descendants(box) if node.getRoleName() == "push button"]
+        # sway puts the box at 0,0; AT-SPI's places are its window's, the shadow's 10 pixels in
+        left, top, width, height = session.extents(ok)
+        pointer = VirtualPointer(own.env, (1600, 1200))
+        self.addCleanup(pointer.end)
+        for action in ("move", "click"):  # under the saver, the box would never see them
+            pointer.do(action, left + width // 2, top + height // 2)
+        self.assertEqual(process.exit_status(10), 7, "the exit status after the box")
+        self.assertRegex(process.error_output(), r"^lumeck: run-time error 7: ", "stderr")
 
     def test_black_with_round_dots_of_the_pen_times_each_outputs_scale(self):
         self.addCleanup(self.sway.swaymsg, "output", "HEADLESS-2", "scale", "1")

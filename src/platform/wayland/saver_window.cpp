@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "platform/posix/process.h"
 #include "platform/posix/saver_loop.h"
 #include "platform/saver_base.h"
 #include "platform/scaling.h"
@@ -112,9 +113,18 @@ class WaylandSaverWindow final : public platform::SaverWindowBase,
 
 const wl_callback_listener WaylandSaverWindow::kSettledListener{.done = OnSettled};
 
-// Nothing shows before Show: the surfaces are made, one an output, and committed there.
+WaylandSaverWindow* g_open = nullptr;  // the window that the error box's hook unmaps
+
+// Nothing shows before Show: the surfaces are made, one an output, and committed there. The
+// run-time error box must be seen and answered, so the surfaces, above every window and with
+// the keyboard to themselves, are unmapped before it shows.
 void WaylandSaverWindow::OpenWindow(std::int32_t interval_ms) {
     Watch(connection_, this);
+    g_open = this;
+    posix::OnBeforeErrorBox([] {
+        for (auto& output : g_open->outputs_) output->surface().Hide();
+        wl_display_flush(g_open->connection_.display);
+    });
     posix::StartSaverLoop(*this, interval_ms);
 }
 
@@ -300,6 +310,8 @@ void WaylandSaverWindow::AfterPoll(short revents) {
 }
 
 void WaylandSaverWindow::CloseWindow() {
+    posix::OnBeforeErrorBox(nullptr);
+    g_open = nullptr;
     posix::StopSaverLoop();
     Watch(connection_, nullptr);
     if (settling_ != nullptr) wl_callback_destroy(settling_);

@@ -50,6 +50,11 @@ ShellSurface::~ShellSurface() {
 
 void ShellSurface::Show() { wl_surface_commit(surface_); }
 
+void ShellSurface::Hide() {
+    wl_surface_attach(surface_, nullptr, 0, 0);
+    wl_surface_commit(surface_);
+}
+
 void ShellSurface::OnLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
                                     std::uint32_t width, std::uint32_t height) {
     zwlr_layer_surface_v1_ack_configure(layer, serial);

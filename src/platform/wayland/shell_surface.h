@@ -18,6 +18,7 @@ class ShellSurface {
 
     wl_surface* surface() const { return surface_; }
     void Show();  // the first commit, which asks the compositor for a size
+    void Hide();  // unmapped, for good
     bool mapped() const { return mapped_; }
     Canvas& canvas() { return canvas_; }
     // New buffers at the output's new scale, black; nothing before the surface is mapped.
