@@ -4,13 +4,15 @@
     bench/library_cost.py x11|wayland [runs]
         (the build in GLIMRA_BUILD_DIR, build/linux by default; 400 runs a measure)
 
-Start-up: lumeck's direct libraries (its NEEDED entries, in the loader's order), each with the
-libraries it brings that the ones before it did not, as the work it adds to the dynamic loader
-in a start of /bin/true (LD_DEBUG=statistics): LD_PRELOAD of the libraries before it, then of
-those and it, starts alternating, the difference of their lower quartiles; and the loader's
-work in a start of lumeck itself, which ends at once without a display. File pages: the
-resident pages of each library's mappings in a running "lumeck /s" (on a private Xvfb or a
-headless sway), indirect libraries included.
+Start-up: lumeck's direct libraries (its NEEDED entries, in the loader's order), then those of
+the display system's module that lumeck's do not bring, then the module, which lumeck loads
+when it makes the saver window; each with the libraries it brings that the ones before it did
+not, as the work it adds to the dynamic loader in a start of /bin/true (LD_DEBUG=statistics):
+LD_PRELOAD of the libraries before it, then of those and it, starts alternating, the
+difference of their lower quartiles; and the loader's work in a start of lumeck itself, which
+ends at once without a display, before any module. File pages: the resident pages of each
+library's mappings in a running "lumeck /s" (on a private Xvfb or a headless sway), indirect
+libraries included.
 """
 import os
 import statistics
@@ -71,9 +73,12 @@ def file_pages(pid):
 def main():
     system = sys.argv[1] if len(sys.argv) > 1 else "x11"
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 400
-    costs, bare, lumeck_start = start_up_costs(needed(saver_ratio.LUMECK), runs)
+    module = os.path.join(saver_ratio.BUILD, "lumeck-%s.so" % system)
+    own = needed(saver_ratio.LUMECK)
+    libraries = own + [name for name in needed(module) if name not in own] + [module]
+    costs, bare, lumeck_start = start_up_costs(libraries, runs)
     folder = saver_ratio.settings_folder()
-    display = saver_ratio.Xvfb(folder) if system == "x11" else saver_ratio.Sway(folder)
+    display = saver_ratio.Xvfb(folder) if system == "x11" else saver_ratio.Sway(folder, 1)
     try:
         lumeck = subprocess.Popen([saver_ratio.LUMECK, "/s"], env=display.env)
         time.sleep(2)
@@ -87,7 +92,8 @@ def main():
     print("start-up  the loader in lumeck, in all    %6.0f kcycles" % lumeck_start)
     print("start-up  the loader in /bin/true, in all %6.0f kcycles" % bare)
     for library, cost in costs.items():
-        print("start-up  %-26s %+6.0f kcycles, %+.2f ms" % (library, cost, cost / mhz))
+        name = os.path.basename(library)
+        print("start-up  %-26s %+6.0f kcycles, %+.2f ms" % (name, cost, cost / mhz))
     for library, kilobytes in sorted(pages.items(), key=lambda item: -item[1]):
         print("file pages %-25s %6d KB" % (library, kilobytes))
     print("file pages of all libraries: %d KB" % sum(pages.values()))
