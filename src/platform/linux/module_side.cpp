@@ -19,7 +19,6 @@ namespace glimra {
 namespace {
 
 const GlimraDisplayHost* g_host = nullptr;
-posix::SaverLoopClient* g_loop_client = nullptr;
 void (*g_release_input)() = nullptr;
 
 // Runs `body` for an entry point: what it throws is this side's run-time error, and the
@@ -48,16 +47,26 @@ class ProgramEvents final : public platform::SaverEvents {
     const GlimraSaverEvents events_;
 };
 
-const GlimraLoopClient kLoopClient{
+posix::SaverLoopClient& Client(void* window) {
+    return *static_cast<posix::SaverLoopClient*>(window);
+}
+
+// The window that the program's loop serves; one at a time.
+GlimraLoopClient g_loop_client{
     .window = nullptr,
-    .display_fd = [](void*) noexcept { return Guarded([] { return g_loop_client->DisplayFd(); }); },
-    .before_poll = [](void*) noexcept { Guarded([] { g_loop_client->BeforePoll(); }); },
-    .after_poll =
-        [](void*, short revents) noexcept {
-            Guarded([revents] { g_loop_client->AfterPoll(revents); });
+    .display_fd =
+        [](void* window) noexcept {
+            return Guarded([window] { return Client(window).DisplayFd(); });
         },
-    .on_timer = [](void*) noexcept { Guarded([] { g_loop_client->OnTimer(); }); },
-    .on_ending_signal = [](void*) noexcept { Guarded([] { g_loop_client->OnEndingSignal(); }); },
+    .before_poll =
+        [](void* window) noexcept { Guarded([window] { Client(window).BeforePoll(); }); },
+    .after_poll =
+        [](void* window, short revents) noexcept {
+            Guarded([=] { Client(window).AfterPoll(revents); });
+        },
+    .on_timer = [](void* window) noexcept { Guarded([window] { Client(window).OnTimer(); }); },
+    .on_ending_signal =
+        [](void* window) noexcept { Guarded([window] { Client(window).OnEndingSignal(); }); },
 };
 
 }  // namespace
@@ -89,8 +98,8 @@ void OnBeforeErrorBox(void (*release)()) {
 }
 
 void StartSaverLoop(SaverLoopClient& client, std::int32_t interval_ms) {
-    g_loop_client = &client;
-    g_host->start_loop(&kLoopClient, interval_ms);
+    g_loop_client.window = &client;
+    g_host->start_loop(&g_loop_client, interval_ms);
 }
 
 void StopSaverLoop() { g_host->stop_loop(); }
